@@ -1,0 +1,40 @@
+#pragma once
+
+// An output file that appears whole or not at all. The bytes go to a
+// temporary file in the target's folder; Commit() renames it over the target.
+// Until then the target, if it existed, is untouched, and a failure or an
+// early destruction removes the temporary file.
+
+#include <cstddef>
+#include <filesystem>
+#include <span>
+
+namespace tremorline {
+
+class AtomicFile {
+public:
+    // Creates the temporary file. Throws UserError naming the target and the
+    // system's reason when the folder cannot take it.
+    explicit AtomicFile(std::filesystem::path target);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    void Write(std::span<const unsigned char> bytes);
+    void Write(std::span<const std::byte> bytes);
+    // Flushes, closes and renames the temporary file over the target.
+    void Commit();
+
+    const std::filesystem::path& target() const { return target_; }
+
+private:
+    [[noreturn]] void Fail(const char* action, int error_number);
+    void Discard() noexcept;
+
+    std::filesystem::path target_;
+    std::filesystem::path temp_path_;
+    int fd_ = -1;
+    bool committed_ = false;
+};
+
+}  // namespace tremorline

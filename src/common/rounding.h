@@ -1,0 +1,56 @@
+#pragma once
+
+// The one half-to-even rounding and the one checked narrowing of the program.
+// Every place where a real number becomes an integer goes through these, so a
+// NaN or an out-of-range value is caught before any cast (casting it would be
+// undefined behaviour).
+
+#include <cmath>
+#include <concepts>
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+namespace tremorline {
+
+// Nearest whole number, an exact half going to the even neighbour
+// (2.5 -> 2, 3.5 -> 4, -2.5 -> -2). NaN and infinities come back unchanged.
+inline double RoundHalfEven(double value) {
+    if (!std::isfinite(value)) {
+        return value;
+    }
+    double floor_value = std::floor(value);
+    double diff = value - floor_value;
+    if (diff < 0.5) {
+        return floor_value;
+    }
+    if (diff > 0.5) {
+        return floor_value + 1.0;
+    }
+    return std::fmod(floor_value, 2.0) == 0.0 ? floor_value : floor_value + 1.0;
+}
+
+// The whole number `value` as type Int, or nothing when it is NaN, infinite,
+// fractional or outside Int's range.
+template <std::integral Int>
+std::optional<Int> NarrowWhole(double value) {
+    if (!std::isfinite(value) || value != std::trunc(value)) {
+        return std::nullopt;
+    }
+    // Both limits are exactly representable as doubles for every type up to
+    // 32 bits; for 64-bit types the upper bound 2^63 itself is excluded.
+    constexpr double lowest = static_cast<double>(std::numeric_limits<Int>::lowest());
+    constexpr double upper_exclusive = static_cast<double>(std::numeric_limits<Int>::max()) + 1.0;
+    if (value < lowest || value >= upper_exclusive) {
+        return std::nullopt;
+    }
+    return static_cast<Int>(value);
+}
+
+// Rounds half to even, then narrows; nothing when the result does not fit.
+template <std::integral Int>
+std::optional<Int> RoundToInt(double value) {
+    return NarrowWhole<Int>(RoundHalfEven(value));
+}
+
+}  // namespace tremorline

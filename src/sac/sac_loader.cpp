@@ -1,0 +1,102 @@
+#include "sac/sac_loader.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+#include <string>
+
+#include "common/byte_order.h"
+#include "common/user_error.h"
+
+namespace tremorline::sac {
+namespace {
+
+bool IsDayOfYear(std::int32_t value) { return value > 0 && value < 367; }
+
+}  // namespace
+
+ByteOrder DetectByteOrder(std::int32_t nzjday_little_endian) {
+    if (IsDayOfYear(nzjday_little_endian)) {
+        return ByteOrder::Little;
+    }
+    std::int32_t swapped = nzjday_little_endian;
+    SwapLong(swapped);
+    return IsDayOfYear(swapped) ? ByteOrder::Big : ByteOrder::Unknown;
+}
+
+void SwapHeader(SacHeader& header) {
+    for (float& value : header.reals) {
+        SwapReal(value);
+    }
+    for (std::int32_t& value : header.ints) {
+        SwapLong(value);
+    }
+}
+
+void BlankTextNulls(TextSlot& slot) { std::replace(slot.begin(), slot.end(), '\0', ' '); }
+
+SacHeader ParseSacHeader(std::span<const unsigned char, kHeaderSize> bytes, ByteOrder order) {
+    SacHeader header;
+    for (std::size_t i = 0; i < kRealCount; ++i) {
+        header.reals[i] = std::bit_cast<float>(LoadLE32(bytes.data() + 4 * i));
+    }
+    for (std::size_t j = 0; j < kIntegerCount; ++j) {
+        header.ints[j] = std::bit_cast<std::int32_t>(LoadLE32(bytes.data() + kIntegerOffset + 4 * j));
+    }
+    for (std::size_t s = 0; s < kTextSlotCount; ++s) {
+        std::memcpy(header.texts[s].data(), bytes.data() + kTextOffset + kTextSlotSize * s,
+                    kTextSlotSize);
+    }
+    if (order == ByteOrder::Big) {
+        SwapHeader(header);
+    }
+    for (TextSlot& slot : header.texts) {
+        BlankTextNulls(slot);
+    }
+    return header;
+}
+
+LoadedHeader ReadSacHeader(const TraceFile& file) {
+    std::array<unsigned char, 4> day{};
+    file.ReadAt(kNzjdayOffset, day);
+    LoadedHeader loaded;
+    loaded.order = DetectByteOrder(std::bit_cast<std::int32_t>(LoadLE32(day.data())));
+    if (loaded.order == ByteOrder::Unknown) {
+        return loaded;
+    }
+    std::array<unsigned char, kHeaderSize> bytes{};
+    file.ReadAt(0, bytes);
+    loaded.header = ParseSacHeader(bytes, loaded.order);
+    return loaded;
+}
+
+std::vector<float> ReadSamples(const TraceFile* file, std::int32_t npts, bool swapped) {
+    if (file == nullptr) {
+        throw UserError("No trace file is open. Open the trace again to read its samples.");
+    }
+    if (npts < 1) {
+        throw UserError("The trace has no samples (NPTS is " + std::to_string(npts) + ").");
+    }
+    const std::uint64_t needed = kSampleOffset + kSampleSize * static_cast<std::uint64_t>(npts);
+    const std::uint64_t size = file->Size();
+    if (size < needed) {
+        throw UserError("The trace file is too short for its " + std::to_string(npts) +
+                        " samples: it has " + std::to_string(size) + " bytes, " +
+                        std::to_string(needed) + " are needed.");
+    }
+    std::vector<float> samples(static_cast<std::size_t>(npts));
+    std::span<unsigned char> raw(reinterpret_cast<unsigned char*>(samples.data()),
+                                 samples.size() * sizeof(float));
+    file->ReadAt(kSampleOffset, raw);
+    // The bytes are now in the vector in file order; bring them to memory order.
+    const bool reverse = swapped != (std::endian::native == std::endian::big);
+    if (reverse) {
+        for (float& value : samples) {
+            SwapReal(value);
+        }
+    }
+    return samples;
+}
+
+}  // namespace tremorline::sac
