@@ -1,0 +1,29 @@
+#pragma once
+
+// Everything the main window owns for the run, in one plain struct: the open
+// trace file, the header, the derived values, the summary, and the output
+// records. Form1 holds exactly one; the commands work on it.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sac/sac_header.h"
+#include "sac/trace_file.h"
+#include "trace/trace_info.h"
+
+namespace tremorline::app {
+
+struct AppState {
+    std::unique_ptr<sac::TraceFile> trace_file;  // null when no trace file is open
+    sac::SacHeader SacHeader;
+    bool FileSwapped = false;
+    bool FileNative = false;
+    std::string TraceFileTitle;
+    std::vector<float> Samples;
+    trace::TraceInfo TraceInfo;
+    std::string summary;
+    // Output state (PSN records, sound) is added here by those commands.
+};
+
+}  // namespace tremorline::app

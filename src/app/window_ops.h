@@ -1,0 +1,52 @@
+#pragma once
+
+// What the commands may ask of the main window, and of the sound player.
+// Form1 implements these with Qt widgets; tests implement them with a
+// scripted fake, so every command runs without a display.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tremorline::app {
+
+// The controls whose enabled state the commands change.
+enum class Control { MakePsn, SetUpSound, PlaySound, SaveSound };
+
+class WindowOps {
+public:
+    virtual ~WindowOps() = default;
+
+    // Label1's caption: a file name or the raw command line.
+    virtual void SetLabel1(const std::string& text) = 0;
+    // Text1's text. Header texts inside it are bytes, shown as Latin-1.
+    virtual void SetText1(const std::string& text) = 0;
+    virtual void SetEnabled(Control control, bool enabled) = 0;
+    virtual bool IsEnabled(Control control) const = 0;
+    // Combo1's current text: the selected rate or what the user typed.
+    virtual std::string Combo1Text() const = 0;
+    // A modal message box captioned "Tremorline" with an OK button.
+    virtual void ShowMessage(const std::string& text) = 0;
+    // A modal Yes/No question, Yes the default, no icon. True for Yes.
+    virtual bool AskYesNo(const std::string& text) = 0;
+    // The Open dialog; nothing when the user cancels.
+    virtual std::optional<std::filesystem::path> ChooseTraceFile() = 0;
+};
+
+// A complete WAVE image in memory, shared with the player for as long as it
+// plays, so it is never released under a playing sound.
+using WaveImageBytes = std::shared_ptr<const std::vector<unsigned char>>;
+
+class SoundPlayer {
+public:
+    virtual ~SoundPlayer() = default;
+    // Starts playing `image` in the background and returns at once. A sound
+    // still playing stops first. An image that cannot be played is silent and
+    // reports nothing.
+    virtual void Play(WaveImageBytes image) = 0;
+};
+
+}  // namespace tremorline::app

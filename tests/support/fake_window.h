@@ -1,0 +1,63 @@
+#pragma once
+
+// A scripted stand-in for the main window: it records what the commands show
+// and answers their questions from a script, so commands run without Qt.
+
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/window_ops.h"
+
+namespace tremorline::testing {
+
+class FakeWindow : public app::WindowOps {
+public:
+    std::string label1;
+    std::string text1;
+    std::string combo1 = "0";
+    std::map<app::Control, bool> enabled = {{app::Control::MakePsn, false},
+                                            {app::Control::SetUpSound, false},
+                                            {app::Control::PlaySound, false},
+                                            {app::Control::SaveSound, false}};
+    std::vector<std::string> messages;   // every message box, in order
+    std::vector<std::string> questions;  // every Yes/No question, in order
+    std::deque<bool> answers;            // scripted answers; an empty script answers No
+    std::deque<std::optional<std::filesystem::path>> chosen_files;  // empty: cancel
+
+    void SetLabel1(const std::string& text) override { label1 = text; }
+    void SetText1(const std::string& text) override { text1 = text; }
+    void SetEnabled(app::Control control, bool on) override { enabled[control] = on; }
+    bool IsEnabled(app::Control control) const override { return enabled.at(control); }
+    std::string Combo1Text() const override { return combo1; }
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    bool AskYesNo(const std::string& text) override {
+        questions.push_back(text);
+        if (answers.empty()) {
+            return false;
+        }
+        bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::optional<std::filesystem::path> ChooseTraceFile() override {
+        if (chosen_files.empty()) {
+            return std::nullopt;
+        }
+        auto choice = chosen_files.front();
+        chosen_files.pop_front();
+        return choice;
+    }
+};
+
+// Records every image handed to it; plays nothing.
+class FakePlayer : public app::SoundPlayer {
+public:
+    std::vector<app::WaveImageBytes> played;
+    void Play(app::WaveImageBytes image) override { played.push_back(std::move(image)); }
+};
+
+}  // namespace tremorline::testing
