@@ -1,1 +1,139 @@
-int main() { return 0; }
+// The real Form1 on the offscreen platform: its controls, menus and states.
+
+#include <QAction>
+#include <QComboBox>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include "app/main_window.h"
+
+using tremorline::app::Form1;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    static QString TestFile(const char* name) {
+        return QString(TREMORLINE_TESTDATA_DIR) + "/" + name;
+    }
+    template <typename T>
+    static T* Find(Form1& window, const char* name) {
+        T* found = window.findChild<T*>(name);
+        if (found == nullptr) {
+            qFatal("no control named %s", name);
+        }
+        return found;
+    }
+    static bool Enabled(Form1& window, const char* name) {
+        if (auto* action = window.findChild<QAction*>(name)) {
+            return action->isEnabled();
+        }
+        return Find<QWidget>(window, name)->isEnabled();
+    }
+
+private slots:
+    void controlsStandWhereTheyBelong_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("caption");
+        // Twips divided by 15; the sound controls are placed inside Frame1.
+        QTest::newRow("Label1") << "Label1" << QRect(17, 5, 345, 23) << "";
+        QTest::newRow("Text1") << "Text1" << QRect(4, 35, 359, 320) << "";
+        QTest::newRow("Frame1") << "Frame1" << QRect(4, 360, 361, 53) << "Sound Box";
+        QTest::newRow("Command1") << "Command1" << QRect(12, 16, 45, 29) << "Set Up Sound";
+        QTest::newRow("Combo1") << "Combo1" << QRect(64, 20, 73, 21) << "";
+        QTest::newRow("PlaySound") << "PlaySound" << QRect(156, 16, 45, 29) << "Play Sound";
+        QTest::newRow("SaveWAVE") << "SaveWAVE" << QRect(300, 16, 45, 29) << "Save Sound";
+    }
+    void controlsStandWhereTheyBelong() {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, caption);
+        Form1 window;
+        QWidget* control = Find<QWidget>(window, name.toUtf8().constData());
+        QCOMPARE(control->geometry(), geometry);
+        if (auto* button = qobject_cast<QPushButton*>(control)) {
+            QCOMPARE(button->findChild<QLabel*>("caption")->text(), caption);
+        } else if (auto* frame = qobject_cast<QGroupBox*>(control)) {
+            QCOMPARE(frame->title(), caption);
+        }
+    }
+
+    void windowHasItsCaptionAndMenus() {
+        Form1 window;
+        QCOMPARE(window.windowTitle(), QString("Tremorline"));
+        QCOMPARE(window.centralWidget()->size(), QSize(368, 421));
+        QStringList bar;
+        for (QAction* action : window.menuBar()->actions()) {
+            bar << action->text();
+        }
+        QCOMPARE(bar, (QStringList{"&File", "&Make PSN", "&Help"}));
+        QStringList file;
+        for (QAction* action : Find<QMenu>(window, "mnuFile")->actions()) {
+            file << action->objectName() + "=" + action->text();
+        }
+        QCOMPARE(file, (QStringList{"mnuItemOpen=&Open", "mnuItemClose=&Close",
+                                    "mnuItemExit=&Exit"}));
+        QStringList help;
+        for (QAction* action : Find<QMenu>(window, "mnuHelp")->actions()) {
+            help << action->objectName() + "=" + action->text();
+        }
+        QCOMPARE(help, (QStringList{"mnuItemAbout=About", "mnuItemDetails=SAC Header Details"}));
+    }
+
+    void startUpWithoutArgument() {
+        Form1 window;
+        window.StartUp("");
+        QCOMPARE(Find<QLabel>(window, "Label1")->text(), QString());
+        for (const char* name : {"mnuMakePSN", "Command1", "PlaySound", "SaveWAVE"}) {
+            QVERIFY2(!Enabled(window, name), name);
+        }
+        auto* combo = Find<QComboBox>(window, "Combo1");
+        QVERIFY(combo->isEditable());
+        QCOMPARE(combo->currentText(), QString("0"));
+        QStringList items;
+        for (int i = 0; i < combo->count(); ++i) {
+            items << combo->itemText(i);
+        }
+        QCOMPARE(items, (QStringList{"0", "44100", "22050", "16000", "11025", "8000", "4000"}));
+    }
+
+    void startUpWithAQuotedPathShowsTheSummary() {
+        Form1 window;
+        QString argument = "\"" + TestFile("LMOW.BHE.SAC") + "\"";
+        window.StartUp(argument.toStdString());
+        QCOMPARE(Find<QLabel>(window, "Label1")->text(), argument);
+        QVERIFY(Enabled(window, "mnuMakePSN"));
+        QVERIFY(Enabled(window, "Command1"));
+        QVERIFY(!Enabled(window, "PlaySound"));
+        QVERIFY(!Enabled(window, "SaveWAVE"));
+        QString text = Find<QPlainTextEdit>(window, "Text1")->toPlainText();
+        QVERIFY(text.startsWith("LMOW.BHE.SAC\n"));
+        QVERIFY2(!text.contains('\r'), "CR LF line ends must not show");
+    }
+
+    void startUpWithAMissingFileShowsError() {
+        Form1 window;
+        window.StartUp(TestFile("no-such-file.sac").toStdString());
+        QCOMPARE(Find<QPlainTextEdit>(window, "Text1")->toPlainText(), QString("Error"));
+        QVERIFY(!Enabled(window, "mnuMakePSN"));
+    }
+
+    void summaryTextShowsBytesAsLatin1InAMonospaceFont() {
+        Form1 window;
+        window.SetText1("caf\xE9\r\nline 2\r\n");
+        auto* text = Find<QPlainTextEdit>(window, "Text1");
+        QCOMPARE(text->toPlainText(), QString::fromUtf8("caf\u00e9\nline 2\n"));
+        QVERIFY(QFontInfo(text->font()).fixedPitch());
+        QVERIFY(text->font().bold());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

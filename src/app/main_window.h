@@ -1,0 +1,83 @@
+#pragma once
+
+// Form1, the main window: the summary text, the menus and the sound box. It
+// owns the one AppState of the run and offers the commands its widgets
+// (WindowOps); the commands themselves live beside it, free of Qt.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+#include <string>
+
+#include "app/app_state.h"
+#include "app/window_ops.h"
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace tremorline::app {
+
+class Form1 : public QMainWindow, public WindowOps {
+    Q_OBJECT
+
+public:
+    // The caption of the window and of every message box.
+    static constexpr const char* kTitle = "Tremorline";
+    // The rate list, "0" meaning that no rate is chosen.
+    static const QStringList& RateItems();
+
+    explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The start-up sequence with the program's argument string.
+    void StartUp(const std::string& argument_string);
+
+    // WindowOps
+    void SetLabel1(const std::string& text) override;
+    void SetText1(const std::string& text) override;
+    void SetEnabled(Control control, bool enabled) override;
+    bool IsEnabled(Control control) const override;
+    std::string Combo1Text() const override;
+    void ShowMessage(const std::string& text) override;
+    bool AskYesNo(const std::string& text) override;
+    std::optional<std::filesystem::path> ChooseTraceFile() override;
+
+    AppState& state() { return state_; }
+
+private slots:
+    void mnuItemOpen_Click();
+    void mnuItemClose_Click();
+    void mnuItemExit_Click();
+    void mnuMakePSN_Click();
+    void mnuItemAbout_Click();
+    void mnuItemDetails_Click();
+    void Command1_Click();
+    void PlaySound_Click();
+    void SaveWAVE_Click();
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    QAction* ActionFor(Control control) const;
+    QWidget* WidgetFor(Control control) const;
+
+    AppState state_;
+
+    QLabel* Label1 = nullptr;
+    QPlainTextEdit* Text1 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QPushButton* PlaySound = nullptr;
+    QPushButton* SaveWAVE = nullptr;
+    QAction* mnuMakePSN = nullptr;
+};
+
+// Twips (1/1440 inch) to logical pixels, at 15 twips to the pixel.
+constexpr int Twips(int twips) { return twips / 15; }
+
+}  // namespace tremorline::app
