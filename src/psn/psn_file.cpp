@@ -1,0 +1,98 @@
+#include "psn/psn_file.h"
+
+#include <algorithm>
+#include <bit>
+#include <stdexcept>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "common/atomic_file.h"
+#include "common/byte_order.h"
+#include "common/user_error.h"
+#include "psn/psn_builders.h"
+
+namespace tremorline::psn {
+namespace {
+
+// Characters from..to (counted from 1) of `text`; positions past its end
+// give nothing, so a short text yields a shorter piece.
+std::string_view Characters(std::string_view text, std::size_t from, std::size_t to) {
+    if (from > text.size()) {
+        return {};
+    }
+    return text.substr(from - 1, to - from + 1);
+}
+
+void WriteSamples(AtomicFile& file, std::span<const float> samples) {
+    if constexpr (std::endian::native == std::endian::little) {
+        // Already in the file's order: written straight from the caller's
+        // array, with no second copy of a large trace.
+        file.Write(std::as_bytes(samples));
+    } else {
+        constexpr std::size_t kChunk = 1 << 16;
+        std::vector<unsigned char> chunk(4 * kChunk);
+        for (std::size_t start = 0; start < samples.size(); start += kChunk) {
+            std::size_t count = std::min(kChunk, samples.size() - start);
+            for (std::size_t i = 0; i < count; ++i) {
+                PutLEF32(chunk, 4 * i, samples[start + i]);
+            }
+            file.Write(std::span<const unsigned char>(chunk.data(), 4 * count));
+        }
+    }
+}
+
+}  // namespace
+
+std::uint64_t PsnFileSize(std::int32_t npts) {
+    return kSampleOffset + 4 * static_cast<std::uint64_t>(std::max(npts, 0)) + kTrailerSize;
+}
+
+std::string PsnFileName(const trace::TraceInfo& info, char component_letter) {
+    // RefTimeText is MM/DD/YYYY hh:mm:ss.
+    std::string_view ref = info.RefTimeText;
+    std::string name;
+    name += Characters(ref, 9, 10);
+    name += Characters(ref, 1, 2);
+    name += Characters(ref, 4, 5);
+    name += '.';
+    name += Characters(ref, 12, 13);
+    name += Characters(ref, 15, 16);
+    name += Characters(ref, 18, 19);
+    name += '.';
+    name += TrimSpaces(info.KSTNM);
+    name += component_letter;
+    name += ".psn";
+    if (name.find('/') != std::string::npos) {
+        // Taken as a folder, the station name could place the file elsewhere.
+        throw UserError("Cannot create " + name + ": a file name cannot hold the character /");
+    }
+    return name;
+}
+
+bool HoldsData(const std::filesystem::path& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return false;
+    }
+    std::uintmax_t size = std::filesystem::file_size(path, error);
+    return !error && size > 0;
+}
+
+void WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
+                  std::span<const float> samples) {
+    if (records.Header.SampleCount < 0 ||
+        samples.size() != static_cast<std::size_t>(records.Header.SampleCount)) {
+        throw std::invalid_argument("PSN samples do not match the header's sample count");
+    }
+    AtomicFile file(path);
+    file.Write(ToBytes(records.Header));
+    file.Write(ToBytes(records.EventBlock));
+    file.Write(records.EndBlock);
+    WriteSamples(file, samples);
+    constexpr std::array<unsigned char, kTrailerSize> kTrailer{};
+    file.Write(kTrailer);
+    file.Commit();
+}
+
+}  // namespace tremorline::psn
