@@ -1,7 +1,7 @@
 #pragma once
 
 // The plain-text summary of a loaded trace shown in the main window and
-// printed by the batch tool: lines end with CR LF.
+// printed by the batch tool.
 
 #include <string>
 #include <string_view>
@@ -11,9 +11,14 @@
 
 namespace tremorline::trace {
 
+// The window's line end. The batch tool passes "\n" instead.
+inline constexpr std::string_view kSummaryLineEnd = "\r\n";
+
 // The whole summary: the title line, the times and labelled values taken from
-// `info` (already computed), and the listing of all 134 header values.
+// `info` (already computed), and the listing of all 134 header values in
+// groups of five. Every line, the last included, ends with `line_end`; the
+// header texts are copied byte for byte.
 std::string HeaderSummaryText(std::string_view title, const sac::SacHeader& header,
-                              const TraceInfo& info);
+                              const TraceInfo& info, std::string_view line_end = kSummaryLineEnd);
 
 }  // namespace tremorline::trace

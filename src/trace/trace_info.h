@@ -44,9 +44,9 @@ struct TraceInfo {
     std::int32_t NZMSEC = 0;
     std::int32_t NPTS = 0;
     std::int32_t IDEP = 0;
-    std::string KSTNM;   // all 8 bytes, trailing spaces included
-    std::string KCMPNM;  // all 8 bytes
-    std::string KNETWK;  // all 8 bytes
+    std::string KSTNM;        // all 8 bytes, trailing spaces included
+    std::string KCMPNM;       // all 8 bytes
+    std::string KNETWK;       // all 8 bytes
     float EventFraction = 0;  // 0 <= fraction < 1
     std::int32_t YearStartMonth = 0;
     std::int32_t YearStartDay = 0;

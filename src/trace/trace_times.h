@@ -11,9 +11,12 @@ namespace tremorline::trace {
 void CopyTraceInfo(const sac::SacHeader& header, TraceInfo& info);
 
 // Computes the reference and event times and their texts from the copied
-// fields. Throws UserError when the reference date or time is invalid or a
-// date falls outside the years 100 to 9999; fields set before the failing
-// step keep their new values, later ones their old ones.
+// fields. Throws UserError, with a message for the user, when the reference
+// date or time of day is invalid, NZJDAY lies outside -1364..1366, O is not
+// a finite number of seconds that fits 64 bits, or a date falls outside the
+// years 100 to 9999. Fields set before the failing step keep their new
+// values, later ones their old ones. With O undefined (-12345) the event
+// fields keep their old values and NoEventTime is set.
 void ComputeTraceTimes(TraceInfo& info);
 
 }  // namespace tremorline::trace
