@@ -3,7 +3,6 @@
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
-#include <QPixmap>
 #include <QPushButton>
 
 #include "app/main_window.h"
@@ -13,7 +12,19 @@
 #error "The build passes the project's version as TREMORLINE_VERSION_MAJOR/MINOR/PATCH."
 #endif
 
+// The icon lives in a resource compiled into a static library; naming its
+// initialiser keeps the linker from dropping it.
+static void InitIconResource() {
+    Q_INIT_RESOURCE(tremorline);
+}
+
 namespace tremorline::app {
+
+QIcon ProgramIcon() {
+    static const bool initialised = (InitIconResource(), true);
+    (void)initialised;
+    return QIcon(QStringLiteral(":/tremorline.png"));
+}
 
 const ProgramIdentity& Identity() {
     static constexpr ProgramIdentity identity{
@@ -55,14 +66,14 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
     setWindowTitle(QStringLiteral("About ") + QString::fromLatin1(identity.title));
-    setWindowIcon(QIcon(QStringLiteral(":/tremorline.png")));
+    setWindowIcon(ProgramIcon());
     setFixedSize(Twips(5730), Twips(3555));
 
     picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
     picIcon->setGeometry(Twips(240), Twips(240), Twips(540), Twips(540));
     picIcon->setAlignment(Qt::AlignCenter);
-    picIcon->setPixmap(QPixmap(QStringLiteral(":/tremorline.png")));
+    picIcon->setPixmap(ProgramIcon().pixmap(32, 32));
 
     lblTitle = MakeLabel(this, "lblTitle", QString::fromLatin1(identity.title),
                          QRect(1050, 240, 3885, 480));
@@ -91,7 +102,9 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
 }
 
-void frmAbout::cmdOK_Click() { close(); }
+void frmAbout::cmdOK_Click() {
+    close();
+}
 
 frmAbout* ShowAbout(QPointer<frmAbout>& the_one, QWidget* parent) {
     if (the_one.isNull()) {

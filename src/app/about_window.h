@@ -5,6 +5,7 @@
 // open one forward instead of making another.
 
 #include <QDialog>
+#include <QIcon>
 #include <QPointer>
 #include <QString>
 
@@ -26,17 +27,20 @@ struct ProgramIdentity {
 
 const ProgramIdentity& Identity();
 
+// The program's icon (32 x 32), for the main window and the about box.
+QIcon ProgramIcon();
+
 // "Version 1.1.5": major, minor and revision as plain numbers.
 QString VersionText(const ProgramIdentity& identity);
 
 class frmAbout : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     // Closing the window deletes it, so a QPointer to it becomes null.
     explicit frmAbout(QWidget* parent = nullptr);
 
-private:
+  private:
     void cmdOK_Click();
 
     QLabel* picIcon = nullptr;

@@ -31,7 +31,8 @@ QFont HelpFont() {
 
 QStringList HelpFolders(const QString& program_folder) {
     const QDir program(program_folder);
-    return {program.path(), QDir::cleanPath(program.filePath(QStringLiteral("../share/tremorline")))};
+    return {program.path(),
+            QDir::cleanPath(program.filePath(QStringLiteral("../share/tremorline")))};
 }
 
 QString FindHelpFile(const QString& program_folder, const QString& name) {
@@ -73,9 +74,13 @@ HelpText::HelpText(QWidget* parent) : QDialog(parent) {
     program_folder_ = QCoreApplication::applicationDirPath();
 }
 
-void HelpText::SetTitle(const QString& title) { setWindowTitle(title); }
+void HelpText::SetTitle(const QString& title) {
+    setWindowTitle(title);
+}
 
-void HelpText::SetProgramFolder(const QString& folder) { program_folder_ = folder; }
+void HelpText::SetProgramFolder(const QString& folder) {
+    program_folder_ = folder;
+}
 
 void HelpText::LoadText() {
     const QString caption = windowTitle();
@@ -104,6 +109,8 @@ void HelpText::DISPLAY() {
     exec();
 }
 
-void HelpText::OKButton_Click() { accept(); }
+void HelpText::OKButton_Click() {
+    accept();
+}
 
 }  // namespace tremorline::app

@@ -31,7 +31,7 @@ class HelpText : public QDialog {
     Q_OBJECT
     Q_PROPERTY(QString Title READ windowTitle WRITE SetTitle)
 
-public:
+  public:
     explicit HelpText(QWidget* parent = nullptr);
 
     // The caption, which is also the name of the file to show.
@@ -51,7 +51,7 @@ public:
     // The full path of the shown file; empty when it was not found.
     const QString& FilePath() const { return file_path_; }
 
-private:
+  private:
     void OKButton_Click();
 
     QPlainTextEdit* Text1 = nullptr;
