@@ -1,0 +1,26 @@
+#pragma once
+
+// Running one action over many trace files, so that one bad file does not
+// stop the others.
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tremorline::cli {
+
+// Exit status of a run in which some file failed.
+inline constexpr int kSomeFilesFailed = 1;
+
+// Works on one file, named as the user gave it. Throws (UserError, with a
+// message for the user) when it cannot do its job.
+using FileAction = std::function<void(const std::string& file)>;
+
+// Runs `action` on each file in order. A file whose action throws gets one
+// line on `errors`, "<file>: <reason>", and the next file is still done.
+// Returns 0 when every file succeeded, kSomeFilesFailed otherwise.
+int RunForEachFile(const std::vector<std::string>& files, const FileAction& action,
+                   std::ostream& errors);
+
+}  // namespace tremorline::cli

@@ -1,0 +1,57 @@
+#include "cli/summary_command.h"
+
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/batch.h"
+#include "cli/loaded_trace.h"
+#include "trace/header_summary.h"
+
+namespace tremorline::cli {
+namespace {
+
+constexpr const char* kDescription = "Print the header summary of each trace file";
+
+constexpr const char* kExplanation =
+    R"(Writes to standard output, for each FILE in turn, exactly the summary that
+the window shows for it, with this system's line ends:
+  - the file name (without its folder);
+  - ORIGIN: the reference time MM/DD/YYYY hh:mm:ss and its milliseconds;
+  - EVENT: the event origin time, or "No event time available" when O is
+    undefined (-12345);
+  - the sample interval, begin, end, event offset, station and event
+    position, component, its azimuth and incidence, sensor type, station
+    name and network;
+  - every header value (70 reals, 40 integers, 24 text slots) in groups of
+    five under their SAC field names.
+Header texts are written byte for byte. Summaries follow one another, each
+starting with its file name line.
+
+A file that cannot be read, is readable in neither byte order ("Unknown data
+type") or whose reference or event time is not a valid date gets one line on
+standard error, "FILE: reason", and prints nothing; the other files are still
+done. The exit status is 0 when every file was summarised, 1 otherwise.)";
+
+void PrintSummary(const std::string& file) {
+    const LoadedTrace trace(file);
+    std::cout << trace::HeaderSummaryText(trace.title(), trace.header(), trace.info(), "\n");
+}
+
+}  // namespace
+
+void AddSummaryCommand(CLI::App& app) {
+    auto files = std::make_shared<std::vector<std::string>>();
+    CLI::App* command = app.add_subcommand("summary", kDescription);
+    command->footer(kExplanation);
+    command->add_option("FILE", *files, "SAC trace files (binary, either byte order)")->required();
+    command->callback([files] {
+        int status = RunForEachFile(*files, PrintSummary, std::cerr);
+        if (status != 0) {
+            throw CLI::RuntimeError(status);
+        }
+    });
+}
+
+}  // namespace tremorline::cli
