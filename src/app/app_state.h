@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "psn/psn_records.h"
 #include "sac/sac_header.h"
 #include "sac/trace_file.h"
 #include "trace/trace_info.h"
@@ -23,6 +24,7 @@ struct AppState {
     std::vector<float> Samples;
     trace::TraceInfo TraceInfo;
     std::string summary;
+    psn::PSNRecords PSNRecords;  // as the last Make PSN built them
     // Output state (PSN records, sound) is added here by those commands.
 };
 
