@@ -70,10 +70,9 @@ void StartUp(AppState& state, WindowOps& window, const std::string& argument_str
         state.TraceFileTitle = FileTitle(path);
         LoadSacFile(state, window);
     });
-    if (loaded) {
-        window.SetEnabled(Control::MakePsn, true);
-        window.SetEnabled(Control::SetUpSound, true);
-    }
+    // Nothing is loaded after a failed start-up, so Make PSN stays off too.
+    window.SetEnabled(Control::MakePsn, loaded);
+    window.SetEnabled(Control::SetUpSound, loaded);
 }
 
 void OpenTraceFile(AppState& state, WindowOps& window) {
