@@ -1,0 +1,25 @@
+#pragma once
+
+// The sound state the main window owns: built by Set Up Sound, completed and
+// handed to the player by Play Sound, written by Save Sound.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "sound/sound_levels.h"
+#include "sound/wave_header.h"
+
+namespace tremorline::sound {
+
+struct SoundState {
+    sound::SoundLevels SoundLevels;
+    std::vector<std::int16_t> WaveData;  // empty until the first set-up
+    std::int32_t PlayRate = 0;           // the rate of the last play, 0 included
+    sound::WaveHeader WaveHeader;
+    // The image last handed to the player. Shared, so that the player keeps
+    // it alive for as long as it plays, whatever replaces it here.
+    std::shared_ptr<const std::vector<unsigned char>> PlayBuffer;
+};
+
+}  // namespace tremorline::sound

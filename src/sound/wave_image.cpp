@@ -1,0 +1,71 @@
+#include "sound/wave_image.h"
+
+#include <algorithm>
+
+#include "common/atomic_file.h"
+#include "common/byte_order.h"
+#include "common/user_error.h"
+
+namespace tremorline::sound {
+namespace {
+
+constexpr std::size_t kExtensionLength = 4;
+
+bool IsUtf8Continuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0u) == 0x80u;
+}
+
+bool SizesDescribe(const WaveHeader& header, std::size_t sample_count) {
+    if (sample_count > static_cast<std::size_t>(kMaxWavePoints)) {
+        return false;
+    }
+    const auto data_size = static_cast<std::int32_t>(kBytesPerWaveSample * sample_count);
+    return header.DataSize == data_size &&
+           header.RiffSize == data_size + static_cast<std::int32_t>(kWaveHeaderSize) - 8;
+}
+
+}  // namespace
+
+std::vector<unsigned char> BuildPlayBuffer(const WaveHeader& header,
+                                           std::span<const std::int16_t> wave_data) {
+    if (!SizesDescribe(header, wave_data.size())) {
+        throw UserError(
+            "The sound's header does not match its audio samples. Press Set Up Sound again.");
+    }
+    std::vector<unsigned char> image(kWaveHeaderSize + kBytesPerWaveSample * wave_data.size());
+    const auto header_bytes = WaveHeaderBytes(header);
+    std::copy(header_bytes.begin(), header_bytes.end(), image.begin());
+    std::size_t offset = kWaveDataOffset;
+    for (std::int16_t sample : wave_data) {
+        PutLEI16(image, offset, sample);
+        offset += kBytesPerWaveSample;
+    }
+    return image;
+}
+
+std::optional<std::string> WaveFileName(std::string_view trace_file_title) {
+    std::size_t end = trace_file_title.size();
+    for (std::size_t dropped = 0; dropped < kExtensionLength; ++dropped) {
+        if (end == 0) {
+            return std::nullopt;
+        }
+        --end;
+        while (end > 0 && IsUtf8Continuation(trace_file_title[end])) {
+            --end;
+        }
+    }
+    if (end == 0) {
+        return std::nullopt;
+    }
+    return std::string(trace_file_title.substr(0, end)) + ".wav";
+}
+
+void WriteWaveFile(const std::filesystem::path& path, const WaveHeader& header,
+                   std::span<const std::int16_t> wave_data) {
+    const std::vector<unsigned char> image = BuildPlayBuffer(header, wave_data);
+    AtomicFile file(path);
+    file.Write(image);
+    file.Commit();
+}
+
+}  // namespace tremorline::sound

@@ -1,0 +1,36 @@
+#pragma once
+
+// The complete WAVE image: the header's 44 bytes, then the audio samples as
+// 16-bit little-endian values. The same bytes are played and saved.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sound/wave_header.h"
+
+namespace tremorline::sound {
+
+// A new image of 44 + 2 * wave_data.size() bytes. Throws UserError when the
+// header's sizes do not describe exactly these samples, so an image never
+// promises more data than it holds.
+std::vector<unsigned char> BuildPlayBuffer(const WaveHeader& header,
+                                           std::span<const std::int16_t> wave_data);
+
+// The name of the sound file of a trace file: its name less the last four
+// characters (an extension such as ".SAC", whatever they are), then ".wav".
+// Nothing when the name has four characters or fewer, which leave no name.
+// Characters are counted in UTF-8, so a name is never cut inside one.
+std::optional<std::string> WaveFileName(std::string_view trace_file_title);
+
+// Writes the image of `header` and `wave_data` to `path` whole or not at all:
+// a failure leaves any earlier file of that name as it was. Throws UserError
+// saying what failed.
+void WriteWaveFile(const std::filesystem::path& path, const WaveHeader& header,
+                   std::span<const std::int16_t> wave_data);
+
+}  // namespace tremorline::sound

@@ -1,0 +1,122 @@
+#include "sound/wave_image.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/user_error.h"
+#include "sound/wave_data.h"
+#include "support/temp_dir.h"
+
+namespace tremorline::sound {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::TempDir;
+
+TEST(WaveFileName, DropsTheLastFourCharactersAndAddsWav) {
+    const struct {
+        const char* title;
+        const char* name;  // nullptr: no name can be formed
+    } cases[] = {
+        {"event.SAC", "event.wav"},
+        {"trace.sacx", "trace..wav"},
+        {"CRLZ.HHZ.10.NZ.SAC", "CRLZ.HHZ.10.NZ.wav"},
+        {"a.sac", "a.wav"},
+        {"\xC3\xA9t\xC3\xA9.s\xC3\xA1\x63", "\xC3\xA9t\xC3\xA9.wav"},  // UTF-8, never cut inside
+        {".SAC", nullptr},
+        {"abc", nullptr},
+        {"", nullptr},
+        {"\xC3\xA9.sa", nullptr},
+    };
+    for (const auto& c : cases) {
+        const auto name = WaveFileName(c.title);
+        if (c.name == nullptr) {
+            EXPECT_FALSE(name.has_value()) << c.title;
+        } else {
+            EXPECT_EQ(name.value_or("(none)"), c.name) << c.title;
+        }
+    }
+}
+
+struct Sound {
+    WaveHeader header;
+    std::vector<std::int16_t> data;
+};
+
+Sound SineSound(std::size_t npts, std::int32_t rate) {
+    std::vector<float> samples(npts);
+    for (std::size_t i = 0; i < npts; ++i) {
+        samples[i] = 100.0f + 50.0f * static_cast<float>(std::sin(0.05 * static_cast<double>(i)));
+    }
+    Sound sound;
+    sound.data = BuildWaveData(samples, ComputeSoundLevels(samples));
+    BuildWaveHeader(sound.header, static_cast<std::int32_t>(npts));
+    SetPlayRate(sound.header, rate);
+    return sound;
+}
+
+std::string CommandOutput(const std::string& command) {
+    std::string out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return out;
+    }
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        out.append(buffer, got);
+    }
+    ::pclose(pipe);
+    return out;
+}
+
+TEST(WriteWaveFile, SoxReadsBackTheRateLengthAndEverySample) {
+    if (std::system("command -v sox >/dev/null 2>&1 && command -v soxi >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "sox is not installed";
+    }
+    TempDir dir;
+    const Sound sound = SineSound(1000, 8000);
+    const auto path = dir / "seism.wav";
+    WriteWaveFile(path, sound.header, sound.data);
+
+    const std::string quoted = "'" + path.string() + "'";
+    EXPECT_EQ(CommandOutput("soxi -r " + quoted), "8000\n");
+    EXPECT_EQ(CommandOutput("soxi -s " + quoted), "1000\n");
+    EXPECT_EQ(CommandOutput("soxi -c " + quoted), "1\n");
+    const std::string raw = CommandOutput("sox " + quoted + " -t s16 -L -");
+    ASSERT_EQ(raw.size(), 2 * sound.data.size());
+    for (std::size_t i = 0; i < sound.data.size(); ++i) {
+        const auto lo = static_cast<unsigned char>(raw[2 * i]);
+        const auto hi = static_cast<unsigned char>(raw[2 * i + 1]);
+        ASSERT_EQ(static_cast<std::int16_t>(lo | (hi << 8)), sound.data[i]) << "sample " << i;
+    }
+}
+
+TEST(WriteWaveFile, ReplacesWholeOrLeavesTheEarlierFile) {
+    TempDir dir;
+    const auto path = dir / "event.wav";
+    const Sound longer = SineSound(1000, 44100);
+    WriteWaveFile(path, longer.header, longer.data);
+    const Sound shorter = SineSound(10, 4000);
+    WriteWaveFile(path, shorter.header, shorter.data);
+    const auto written = ReadFileBytes(path);
+    EXPECT_EQ(written, BuildPlayBuffer(shorter.header, shorter.data));
+
+    // A header that does not match its data is refused before the file is touched.
+    WaveHeader mismatched = shorter.header;
+    BuildWaveHeader(mismatched, 11);
+    EXPECT_THROW(WriteWaveFile(path, mismatched, shorter.data), UserError);
+    EXPECT_EQ(ReadFileBytes(path), written);
+
+    EXPECT_THROW(WriteWaveFile(dir / "missing" / "event.wav", shorter.header, shorter.data),
+                 UserError);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+}  // namespace
+}  // namespace tremorline::sound
