@@ -1,0 +1,222 @@
+#include "app/psn_command.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <deque>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/trace_commands.h"
+#include "support/fake_window.h"
+#include "support/sac_builder.h"
+#include "support/temp_dir.h"
+
+namespace tremorline::app {
+namespace {
+
+using testing::FakeWindow;
+using testing::ReadFileBytes;
+using testing::SacBuilder;
+using testing::TempDir;
+using Bytes = std::vector<unsigned char>;
+
+// The builder's default trace: 1 February 2005 03:04:05, station STA, BHZ.
+constexpr const char* kDefaultName = "050201.030405.STAZ.psn";
+
+// Make PSN writes into the current folder: each test works in a fresh one.
+class MakePsnTest : public ::testing::Test {
+  protected:
+    MakePsnTest() : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir_.path());
+    }
+    ~MakePsnTest() override { std::filesystem::current_path(previous_); }
+
+    void Load(const std::filesystem::path& trace) {
+        state_.trace_file = std::make_unique<sac::TraceFile>(trace);
+        LoadSacFile(state_, window_);
+        ASSERT_TRUE(window_.IsEnabled(Control::MakePsn)) << window_.messages.size();
+    }
+    void Load(const SacBuilder& builder) {
+        builder.WriteTo(traces_ / "trace.sac");
+        Load(traces_ / "trace.sac");
+    }
+    std::vector<std::string> OutputFolder() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+            names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+    static void WriteFile(const std::string& name, const Bytes& bytes) {
+        std::ofstream(name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+    }
+
+    TempDir dir_;
+    TempDir traces_;  // the trace files, apart from the output folder
+    AppState state_;
+    FakeWindow window_;
+
+  private:
+    std::filesystem::path previous_;
+};
+
+TEST_F(MakePsnTest, WritesTheFileAndDisablesItself) {
+    Load(SacBuilder().Samples({1.0f, 2.0f, 3.0f}));
+    MakePsn(state_, window_);
+    EXPECT_EQ(OutputFolder(), std::vector<std::string>{kDefaultName});
+    Bytes written = ReadFileBytes(kDefaultName);
+    ASSERT_EQ(written.size(), 232u + 12u);
+    EXPECT_EQ(Bytes(written.begin(), written.begin() + 8),
+              Bytes({'P', 'S', 'N', 'T', 'Y', 'P', 'E', '4'}));
+    EXPECT_EQ(Bytes(written.begin() + 228, written.begin() + 232), Bytes({0, 0, 0x80, 0x3F}));
+    EXPECT_TRUE(window_.messages.empty());
+    EXPECT_TRUE(window_.questions.empty());
+    EXPECT_FALSE(window_.IsEnabled(Control::MakePsn));
+    EXPECT_EQ(state_.PSNRecords.Header.ComponentLetter, 'Z');
+}
+
+TEST_F(MakePsnTest, BothByteOrdersGiveTheSameFile) {
+    SacBuilder builder;
+    builder.Samples({1.5f, -2.25f, 3e10f, -0.0f})
+        .Real(sac::real::O, 10.4f)
+        .Real(sac::real::MAG, 3.5f);
+    Load(builder);
+    MakePsn(state_, window_);
+    Bytes little = ReadFileBytes(kDefaultName);
+    std::filesystem::remove(kDefaultName);
+
+    builder.BigEndian().WriteTo(traces_ / "big.sac");
+    Load(traces_ / "big.sac");
+    ASSERT_TRUE(state_.FileSwapped);
+    MakePsn(state_, window_);
+    EXPECT_EQ(ReadFileBytes(kDefaultName), little);
+    EXPECT_EQ(little.size(), 232u + 16u);
+}
+
+TEST_F(MakePsnTest, RealTraceInBothByteOrdersGivesTheSameFile) {
+    Load(testing::TestDataDir() / "test.sac");
+    MakePsn(state_, window_);
+    ASSERT_EQ(OutputFolder().size(), 1u) << (window_.messages.empty() ? "" : window_.messages[0]);
+    std::string name = OutputFolder()[0];
+    Bytes little = ReadFileBytes(name);
+    EXPECT_EQ(little.size(), 232u + 4u * 100u);
+    std::filesystem::remove(name);
+
+    Load(testing::TestDataDir() / "test.sac.swap");
+    MakePsn(state_, window_);
+    EXPECT_EQ(ReadFileBytes(name), little);
+}
+
+TEST_F(MakePsnTest, OverwriteQuestion) {
+    struct Case {
+        const char* what;
+        Bytes old_bytes;
+        std::deque<bool> answers;
+        std::size_t questions;
+        bool replaced;
+    };
+    const Case cases[] = {
+        {"Yes replaces a longer file", Bytes(5000, 0xAB), {true}, 1, true},
+        {"an empty file is written without a question", Bytes{}, {}, 0, true},
+        {"No keeps the file", Bytes(5000, 0xAB), {false}, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        window_ = FakeWindow();
+        Load(SacBuilder());
+        WriteFile(kDefaultName, c.old_bytes);
+        window_.answers = c.answers;
+        MakePsn(state_, window_);
+        ASSERT_EQ(window_.questions.size(), c.questions);
+        if (c.questions > 0) {
+            EXPECT_EQ(window_.questions[0], "Do you want to overwrite 050201.030405.STAZ.psn ?");
+        }
+        Bytes now = ReadFileBytes(kDefaultName);
+        if (c.replaced) {
+            EXPECT_EQ(now.size(), 232u + 400u);
+            EXPECT_TRUE(window_.messages.empty());
+            EXPECT_FALSE(window_.IsEnabled(Control::MakePsn));
+        } else {
+            EXPECT_EQ(now, c.old_bytes);
+            EXPECT_EQ(window_.messages, std::vector<std::string>{"Overwrite aborted"});
+            EXPECT_TRUE(window_.IsEnabled(Control::MakePsn));
+        }
+        EXPECT_EQ(OutputFolder(), std::vector<std::string>{kDefaultName});
+    }
+    // After No, a second Make PSN asks again.
+    window_.answers = {true};
+    MakePsn(state_, window_);
+    EXPECT_EQ(window_.questions.size(), 2u);
+    EXPECT_EQ(ReadFileBytes(kDefaultName).size(), 232u + 400u);
+}
+
+TEST_F(MakePsnTest, FailuresAreShownAndLeaveEverythingAsItWas) {
+    struct Case {
+        const char* what;
+        std::function<void(SacBuilder&)> trace;
+        std::function<void(AppState&)> after_load;
+        std::vector<std::string> message_parts;
+    };
+    const Case cases[] = {
+        {"blank component",
+         [](SacBuilder& b) { b.Text(sac::text::KCMPNM, ""); },
+         [](AppState&) {},
+         {"KCMPNM is blank"}},
+        {"milliseconds out of range",
+         [](SacBuilder& b) { b.Int(sac::integer::NZMSEC, 5000); },
+         [](AppState&) {},
+         {"NZMSEC"}},
+        {"zero interval",
+         [](SacBuilder& b) { b.Real(sac::real::DELTA, 0.0f); },
+         [](AppState&) {},
+         {"DELTA"}},
+        {"magnitude too large",
+         [](SacBuilder& b) { b.Real(sac::real::MAG, 400.0f); },
+         [](AppState&) {},
+         {"MAG"}},
+        {"trace file closed", [](SacBuilder&) {}, [](AppState& s) { s.trace_file.reset(); }, {}},
+        {"station name with a slash",
+         [](SacBuilder& b) { b.Text(sac::text::KSTNM, "A/B"); },
+         [](AppState&) {},
+         {"050201.030405.A/BZ.psn"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        window_ = FakeWindow();
+        SacBuilder builder;
+        c.trace(builder);
+        Load(builder);
+        c.after_load(state_);
+        MakePsn(state_, window_);
+        ASSERT_EQ(window_.messages.size(), 1u);
+        for (const std::string& part : c.message_parts) {
+            EXPECT_NE(window_.messages[0].find(part), std::string::npos) << window_.messages[0];
+        }
+        EXPECT_TRUE(window_.questions.empty());
+        EXPECT_TRUE(window_.IsEnabled(Control::MakePsn));
+        EXPECT_TRUE(OutputFolder().empty());
+    }
+}
+
+TEST_F(MakePsnTest, AFailedWriteNamesTheFileAndTheReason) {
+    // A folder standing where the file should go cannot be replaced.
+    std::filesystem::create_directory(kDefaultName);
+    WriteFile(std::string(kDefaultName) + "/inside", {'k'});
+    Load(SacBuilder());
+    MakePsn(state_, window_);
+    ASSERT_EQ(window_.messages.size(), 1u);
+    EXPECT_NE(window_.messages[0].find(kDefaultName), std::string::npos) << window_.messages[0];
+    EXPECT_NE(window_.messages[0].find(std::strerror(EISDIR)), std::string::npos);
+    EXPECT_TRUE(window_.IsEnabled(Control::MakePsn));
+    EXPECT_EQ(OutputFolder(), std::vector<std::string>{kDefaultName});
+    EXPECT_EQ(ReadFileBytes(std::string(kDefaultName) + "/inside"), Bytes{'k'});
+}
+
+}  // namespace
+}  // namespace tremorline::app
