@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -14,7 +15,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/about_window.h"
 #include "app/command_guard.h"
+#include "app/help_text.h"
 #include "app/trace_commands.h"
 
 namespace tremorline::app {
@@ -66,6 +69,9 @@ const QStringList& Form1::RateItems() {
 Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     setObjectName("Form1");
     setWindowTitle(kTitle);
+    QIcon icon(":/tremorline.png");
+    icon.addFile(":/tremorline.svg");  // used where Qt's SVG support is installed
+    setWindowIcon(icon);
     BuildControls();
     BuildMenus();
 }
@@ -231,9 +237,13 @@ void Form1::mnuItemExit_Click() {
 
 void Form1::mnuMakePSN_Click() {}
 
-void Form1::mnuItemAbout_Click() {}
+void Form1::mnuItemAbout_Click() { ShowAbout(about_, this); }
 
-void Form1::mnuItemDetails_Click() {}
+void Form1::mnuItemDetails_Click() {
+    HelpText viewer(this);
+    viewer.SetTitle("Tremorline.txt");
+    viewer.DISPLAY();
+}
 
 void Form1::Command1_Click() {}
 

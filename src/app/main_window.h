@@ -20,6 +20,10 @@ class QPlainTextEdit;
 class QPushButton;
 
 namespace tremorline::app {
+class frmAbout;
+}
+
+namespace tremorline::app {
 
 class Form1 : public QMainWindow, public WindowOps {
     Q_OBJECT
@@ -75,6 +79,7 @@ private:
     QPushButton* PlaySound = nullptr;
     QPushButton* SaveWAVE = nullptr;
     QAction* mnuMakePSN = nullptr;
+    QPointer<frmAbout> about_;  // the one About window, while it is open
 };
 
 // Twips (1/1440 inch) to logical pixels, at 15 twips to the pixel.
