@@ -11,6 +11,7 @@
 #include "psn/psn_records.h"
 #include "sac/sac_header.h"
 #include "sac/trace_file.h"
+#include "sound/sound_state.h"
 #include "trace/trace_info.h"
 
 namespace tremorline::app {
@@ -25,6 +26,7 @@ struct AppState {
     trace::TraceInfo TraceInfo;
     std::string summary;
     psn::PSNRecords PSNRecords;  // as the last Make PSN built them
+    sound::SoundState SoundState;  // as the last set-up and play left it
     // Output state (PSN records, sound) is added here by those commands.
 };
 

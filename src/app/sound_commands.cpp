@@ -1,0 +1,117 @@
+#include "app/sound_commands.h"
+
+#include <memory>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "app/command_guard.h"
+#include "common/user_error.h"
+#include "sac/sac_loader.h"
+#include "sound/play_rate.h"
+#include "sound/sound_levels.h"
+#include "sound/wave_data.h"
+#include "sound/wave_header.h"
+#include "sound/wave_image.h"
+
+namespace tremorline::app {
+namespace {
+
+static_assert(std::is_same_v<decltype(sound::SoundState::PlayBuffer), WaveImageBytes>,
+              "the play buffer is shared with the player as it is");
+
+// The sound of a set-up, built whole before any of it replaces the state.
+struct BuiltSound {
+    std::vector<float> samples;
+    sound::SoundLevels levels;
+    std::vector<std::int16_t> wave_data;
+    sound::WaveHeader header;
+};
+
+BuiltSound BuildSound(const AppState& state, WindowOps& window) {
+    // A refused load leaves both flags off and the previous trace's values in
+    // place: the open file is not that trace, so its bytes are not read as one.
+    if (!state.FileNative && !state.FileSwapped) {
+        throw UserError("No SAC trace is loaded. Open a trace before setting up its sound.");
+    }
+    BuiltSound built;
+    built.header = state.SoundState.WaveHeader;
+    // Refused before the samples are read: an image this long is not
+    // describable, so there is no point allocating for it.
+    sound::BuildWaveHeader(built.header, state.TraceInfo.NPTS);
+    built.samples =
+        sac::ReadSamples(state.trace_file.get(), state.TraceInfo.NPTS, state.FileSwapped);
+    built.levels = sound::ComputeSoundLevels(built.samples);
+    if (sound::LevelsAreFinite(built.levels)) {
+        window.ShowMessage(sound::SoundLevelsText(built.levels));
+    }
+    built.wave_data = sound::BuildWaveData(built.samples, built.levels);
+    return built;
+}
+
+bool HasSound(const AppState& state) {
+    return !state.SoundState.WaveData.empty();
+}
+
+}  // namespace
+
+void SetUpSound(AppState& state, WindowOps& window) {
+    RunCommand(window, [&] {
+        BuiltSound built = BuildSound(state, window);
+        state.Samples = std::move(built.samples);
+        state.SoundState.SoundLevels = built.levels;
+        state.SoundState.WaveData = std::move(built.wave_data);
+        state.SoundState.WaveHeader = built.header;
+        window.ShowMessage(sound::RateAdviceText(state.TraceInfo.DELTA));
+        window.SetEnabled(Control::PlaySound, true);
+    });
+}
+
+void PlaySound(AppState& state, WindowOps& window, SoundPlayer& player) {
+    RunCommand(window, [&] {
+        const std::string text = window.Combo1Text();
+        const sound::PlayRateReading reading = sound::ReadPlayRate(text);
+        if (reading.kind == sound::PlayRateKind::Zero) {
+            state.SoundState.PlayRate = 0;
+        }
+        if (reading.kind != sound::PlayRateKind::Rate) {
+            window.ShowMessage(sound::PlayRateProblem(reading, text));
+            return;
+        }
+        if (!HasSound(state)) {
+            throw UserError("There is no sound to play. Press Set Up Sound first.");
+        }
+        sound::WaveHeader header = state.SoundState.WaveHeader;
+        sound::SetPlayRate(header, reading.rate);
+        auto image = std::make_shared<const std::vector<unsigned char>>(
+            sound::BuildPlayBuffer(header, state.SoundState.WaveData));
+        state.SoundState.PlayRate = reading.rate;
+        state.SoundState.WaveHeader = header;
+        window.SetEnabled(Control::SaveSound, true);
+        // The player holds its own share of the image it is playing, so the
+        // old image lives on until the player has let it go.
+        state.SoundState.PlayBuffer = std::move(image);
+        player.Play(state.SoundState.PlayBuffer);
+    });
+}
+
+void SaveSound(AppState& state, WindowOps& window) {
+    RunCommand(window, [&] {
+        if (!HasSound(state)) {
+            throw UserError("There is no sound to save. Press Set Up Sound first.");
+        }
+        if (state.SoundState.WaveHeader.SampleRate <= 0) {
+            throw UserError("The sound has no sample rate yet. Play it at a chosen rate first.");
+        }
+        const auto name = sound::WaveFileName(state.TraceFileTitle);
+        if (!name) {
+            throw UserError("The trace file's name \"" + state.TraceFileTitle +
+                            "\" is too short to name a sound file after it: dropping its last "
+                            "four characters leaves nothing.");
+        }
+        sound::WriteWaveFile(*name, state.SoundState.WaveHeader, state.SoundState.WaveData);
+        window.ShowMessage(*name + "done.");
+    });
+}
+
+}  // namespace tremorline::app

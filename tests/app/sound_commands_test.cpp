@@ -1,0 +1,307 @@
+#include "app/sound_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "app/trace_commands.h"
+#include "common/byte_order.h"
+#include "sac/sac_header.h"
+#include "sound/wave_header.h"
+#include "support/fake_window.h"
+#include "support/sac_builder.h"
+#include "support/temp_dir.h"
+
+namespace tremorline::app {
+namespace {
+
+using testing::FakePlayer;
+using testing::FakeWindow;
+using testing::ReadFileBytes;
+using testing::SacBuilder;
+using testing::TempDir;
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
+const char* const kWorkedLevels = "Min Max Bias= -1500  2500  500";
+const char* const kAdviceStart = "Input sample rate is 100. ";
+
+// Saving writes to the current folder: each test works in its own.
+class CurrentFolder {
+  public:
+    explicit CurrentFolder(const std::filesystem::path& folder)
+        : saved_(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~CurrentFolder() { std::filesystem::current_path(saved_); }
+
+  private:
+    std::filesystem::path saved_;
+};
+
+std::int32_t RateIn(const std::vector<unsigned char>& image) {
+    return static_cast<std::int32_t>(LoadLE32(image.data() + sound::kSampleRateOffset));
+}
+
+class SoundCommands : public ::testing::Test {
+  protected:
+    // Loads a trace of `samples` as if opened under the name `title`.
+    void Load(std::vector<float> samples, const std::string& title = "event.SAC",
+              bool big_endian = false) {
+        const auto path = dir_ / title;
+        SacBuilder().Samples(std::move(samples)).BigEndian(big_endian).WriteTo(path);
+        state_.trace_file = std::make_unique<sac::TraceFile>(path);
+        state_.TraceFileTitle = title;
+        LoadSacFile(state_, window_);
+        window_.messages.clear();
+    }
+
+    void PlayAt(const std::string& rate) {
+        window_.combo1 = rate;
+        PlaySound(state_, window_, player_);
+    }
+
+    bool Enabled(Control control) const { return window_.enabled.at(control); }
+
+    TempDir dir_;
+    CurrentFolder folder_{dir_.path()};
+    AppState state_;
+    FakeWindow window_;
+    FakePlayer player_;
+};
+
+TEST_F(SoundCommands, SetUpShowsLevelsAndAdviceAndEnablesPlay) {
+    for (bool save_before : {false, true}) {
+        for (bool big_endian : {false, true}) {
+            Load({-1000, 3000, -500}, "event.SAC", big_endian);
+            window_.enabled[Control::SaveSound] = save_before;
+            SetUpSound(state_, window_);
+            ASSERT_EQ(window_.messages.size(), 2u);
+            EXPECT_EQ(window_.messages[0], kWorkedLevels);
+            EXPECT_EQ(window_.messages[1].rfind(kAdviceStart, 0), 0u) << window_.messages[1];
+            EXPECT_TRUE(Enabled(Control::PlaySound));
+            EXPECT_EQ(Enabled(Control::SaveSound), save_before);
+            EXPECT_EQ(state_.SoundState.WaveData,
+                      (std::vector<std::int16_t>{-19656, 32760, -13104}));
+            EXPECT_EQ(state_.SoundState.WaveHeader.DataSize, 6);
+            EXPECT_EQ(state_.Samples, (std::vector<float>{-1000, 3000, -500}));
+        }
+    }
+}
+
+TEST_F(SoundCommands, SetUpThatGivesNoSoundChangesNothing) {
+    const struct {
+        const char* what;
+        std::vector<float> samples;
+        bool levels_shown;
+        const char* message_part;
+    } cases[] = {
+        {"flat", {5, 5, 5}, true, "does not vary"},
+        {"single sample", {5}, true, "does not vary"},
+        {"NaN", {1, kNaN, 3}, false, "not numbers or are infinite"},
+        {"infinity", {1, 2, -kInf}, false, "not numbers or are infinite"},
+    };
+    for (const auto& c : cases) {
+        // A good set-up and play first, so that there is state to keep.
+        Load({-1000, 3000, -500});
+        SetUpSound(state_, window_);
+        PlayAt("8000");
+        const sound::SoundState before = state_.SoundState;
+        const std::vector<float> samples_before = state_.Samples;
+        window_.enabled[Control::PlaySound] = false;
+        Load(c.samples);
+
+        SetUpSound(state_, window_);
+        ASSERT_EQ(window_.messages.size(), c.levels_shown ? 2u : 1u) << c.what;
+        if (c.levels_shown) {
+            EXPECT_EQ(window_.messages[0].rfind("Min Max Bias= ", 0), 0u) << c.what;
+        }
+        EXPECT_NE(window_.messages.back().find(c.message_part), std::string::npos)
+            << c.what << ": " << window_.messages.back();
+        EXPECT_FALSE(Enabled(Control::PlaySound)) << c.what;
+        EXPECT_EQ(state_.SoundState.WaveData, before.WaveData) << c.what;
+        EXPECT_EQ(state_.SoundState.WaveHeader, before.WaveHeader) << c.what;
+        EXPECT_EQ(state_.SoundState.SoundLevels, before.SoundLevels) << c.what;
+        EXPECT_EQ(state_.Samples, samples_before) << c.what;
+    }
+}
+
+TEST_F(SoundCommands, SetUpWithoutReadableSamplesIsRefused) {
+    const struct {
+        const char* what;
+        void (*prepare)(AppState&, FakeWindow&, const std::filesystem::path&);
+        const char* message_part;
+    } cases[] = {
+        {"after Close",
+         [](AppState& state, FakeWindow& window, const std::filesystem::path&) {
+             CloseTraceFile(state, window);
+         },
+         "No trace file is open"},
+        {"after a refused load",
+         [](AppState& state, FakeWindow& window, const std::filesystem::path& dir) {
+             SacBuilder().Int(sac::integer::NZJDAY, 0).WriteTo(dir / "refused.sac");
+             state.trace_file = std::make_unique<sac::TraceFile>(dir / "refused.sac");
+             LoadSacFile(state, window);
+         },
+         "No SAC trace is loaded"},
+        {"file shorter than its samples",
+         [](AppState& state, FakeWindow&, const std::filesystem::path&) {
+             state.TraceInfo.NPTS = 1000;
+         },
+         "too short"},
+        {"image beyond the 32-bit sizes",
+         [](AppState& state, FakeWindow&, const std::filesystem::path&) {
+             state.TraceInfo.NPTS = sound::kMaxWavePoints + 1;
+         },
+         "a WAVE file holds at most 1073741801"},
+    };
+    for (const auto& c : cases) {
+        Load({-1000, 3000, -500});
+        c.prepare(state_, window_, dir_.path());
+        window_.messages.clear();
+        SetUpSound(state_, window_);
+        ASSERT_EQ(window_.messages.size(), 1u) << c.what;
+        EXPECT_NE(window_.messages[0].find(c.message_part), std::string::npos)
+            << c.what << ": " << window_.messages[0];
+        EXPECT_FALSE(Enabled(Control::PlaySound)) << c.what;
+        EXPECT_TRUE(state_.SoundState.WaveData.empty()) << c.what;
+    }
+}
+
+TEST_F(SoundCommands, PlayReadsTheRateFromCombo1) {
+    const struct {
+        const char* text;
+        std::int32_t rate;    // 0: nothing is played
+        const char* message;  // shown instead of playing (a part of it)
+    } cases[] = {
+        {"8000", 8000, nullptr},        {"48000", 48000, nullptr},
+        {"8000.5", 8000, nullptr},      {"0", 0, "Please select a sample rate"},
+        {"-8000", 0, "is negative"},    {"abc", 0, "is not a sample rate"},
+        {"1073741824", 0, "too large"},
+    };
+    for (const auto& c : cases) {
+        Load({-1000, 3000, -500});
+        SetUpSound(state_, window_);
+        window_.messages.clear();
+        window_.enabled[Control::SaveSound] = false;
+        player_.played.clear();
+        const sound::WaveHeader header_before = state_.SoundState.WaveHeader;
+
+        PlayAt(c.text);
+        if (c.rate == 0) {
+            ASSERT_EQ(window_.messages.size(), 1u) << c.text;
+            EXPECT_NE(window_.messages[0].find(c.message), std::string::npos) << c.text;
+            EXPECT_TRUE(player_.played.empty()) << c.text;
+            EXPECT_FALSE(Enabled(Control::SaveSound)) << c.text;
+            EXPECT_EQ(state_.SoundState.WaveHeader, header_before) << c.text;
+            continue;
+        }
+        EXPECT_TRUE(window_.messages.empty()) << c.text;
+        ASSERT_EQ(player_.played.size(), 1u) << c.text;
+        const auto& image = *player_.played[0];
+        EXPECT_EQ(image.size(), 50u) << c.text;
+        EXPECT_EQ(RateIn(image), c.rate) << c.text;
+        EXPECT_EQ(LoadLE32(image.data() + sound::kByteRateOffset),
+                  static_cast<std::uint32_t>(2 * c.rate))
+            << c.text;
+        EXPECT_TRUE(Enabled(Control::SaveSound)) << c.text;
+        EXPECT_EQ(state_.SoundState.PlayBuffer, player_.played[0]) << c.text;
+    }
+}
+
+TEST_F(SoundCommands, ANewPlayLeavesTheImageStillPlayingIntact) {
+    Load(std::vector<float>{-1000, 3000, -500});
+    SetUpSound(state_, window_);
+    PlayAt("44100");
+    const std::vector<unsigned char> first = *player_.played[0];
+    PlayAt("4000");
+    ASSERT_EQ(player_.played.size(), 2u);
+    EXPECT_EQ(*player_.played[0], first);
+    EXPECT_EQ(RateIn(*player_.played[0]), 44100);
+    EXPECT_EQ(RateIn(*player_.played[1]), 4000);
+}
+
+TEST_F(SoundCommands, SaveWritesThePlayedImageUnderTheTraceName) {
+    std::vector<float> wave(1000);
+    for (std::size_t i = 0; i < wave.size(); ++i) {
+        wave[i] = static_cast<float>(std::sin(0.1 * static_cast<double>(i)));
+    }
+    Load(wave, "event.SAC");
+    SetUpSound(state_, window_);
+    PlayAt("8000");
+    window_.messages.clear();
+
+    SaveSound(state_, window_);
+    ASSERT_EQ(window_.messages, std::vector<std::string>{"event.wavdone."});
+    const auto saved = ReadFileBytes(dir_ / "event.wav");
+    EXPECT_EQ(saved.size(), 2044u);
+    EXPECT_EQ(saved, *player_.played.back());
+    EXPECT_EQ(LoadLE32(saved.data() + sound::kDataSizeOffset), 2000u);
+
+    // The audio samples stay after a save: a second play and save still work.
+    SaveSound(state_, window_);
+    EXPECT_EQ(window_.messages.back(), "event.wavdone.");
+
+    // A new, shorter set-up saved before the next play keeps the last rate and
+    // replaces the file whole.
+    Load({-1000, 3000, -500}, "event.SAC");
+    SetUpSound(state_, window_);
+    SaveSound(state_, window_);
+    const auto replaced = ReadFileBytes(dir_ / "event.wav");
+    ASSERT_EQ(replaced.size(), 50u);
+    EXPECT_EQ(RateIn(replaced), 8000);
+}
+
+TEST_F(SoundCommands, SaveRefusalsSayWhatFailed) {
+    const struct {
+        const char* what;
+        const char* title;
+        bool play;
+        bool remove_folder;
+        const char* message_part;
+    } cases[] = {
+        {"title of four characters", ".SAC", true, false, "too short to name a sound file"},
+        {"no play yet", "event.SAC", false, false, "Play it at a chosen rate first"},
+        {"folder gone", "event.SAC", true, true, "Cannot create event.wav"},
+    };
+    for (const auto& c : cases) {
+        AppState fresh;
+        state_ = std::move(fresh);
+        TempDir work;
+        CurrentFolder inside(work.path());
+        Load({-1000, 3000, -500}, c.title);
+        SetUpSound(state_, window_);
+        if (c.play) {
+            PlayAt("8000");
+        }
+        if (c.remove_folder) {
+            std::filesystem::remove_all(work.path());
+        }
+        window_.messages.clear();
+        SaveSound(state_, window_);
+        ASSERT_EQ(window_.messages.size(), 1u) << c.what;
+        EXPECT_NE(window_.messages[0].find(c.message_part), std::string::npos)
+            << c.what << ": " << window_.messages[0];
+        if (!c.remove_folder) {
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work.path()), {}), 0)
+                << c.what;
+        }
+    }
+}
+
+TEST_F(SoundCommands, PlayAndSaveWithoutASetUpAreRefused) {
+    PlayAt("8000");
+    SaveSound(state_, window_);
+    ASSERT_EQ(window_.messages.size(), 2u);
+    EXPECT_NE(window_.messages[0].find("Press Set Up Sound first"), std::string::npos);
+    EXPECT_NE(window_.messages[1].find("Press Set Up Sound first"), std::string::npos);
+    EXPECT_TRUE(player_.played.empty());
+    EXPECT_FALSE(Enabled(Control::SaveSound));
+}
+
+}  // namespace
+}  // namespace tremorline::app
