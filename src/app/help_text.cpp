@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -14,15 +15,19 @@ namespace tremorline::app {
 
 namespace {
 
-// Courier New 9.75 pt where the system has it, otherwise its own fixed-pitch
-// font at the same size, so the help file's columns still line up.
+// Courier New 9.75 pt, or whatever the system puts in its place (font
+// configuration usually maps it to a metric-compatible face), so the help
+// file's columns line up; the system's fixed-pitch font when that is not
+// monospaced.
 QFont HelpFont() {
     constexpr double kPointSize = 9.75;
-    QFont font = QFontDatabase::families().contains(QStringLiteral("Courier New"))
-                     ? QFont(QStringLiteral("Courier New"))
-                     : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    if (!QFontInfo(font).fixedPitch()) {
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    }
     font.setPointSizeF(kPointSize);
-    font.setBold(false);
+    font.setWeight(QFont::Normal);
     font.setItalic(false);
     return font;
 }
