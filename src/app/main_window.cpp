@@ -211,6 +211,7 @@ std::optional<std::filesystem::path> Form1::ChooseTraceFile() {
     // Qt's own dialog, so that the SAC filter matches .sac in any letter case
     // on case-sensitive file systems while keeping its text.
     QFileDialog dialog(this, "Open");
+    dialog.setObjectName("CommonDialog1");
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters({"SAC Files (*.SAC)", "All Files (*.*)"});

@@ -9,6 +9,10 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QListView>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "app/main_window.h"
@@ -132,6 +136,33 @@ private slots:
         QCOMPARE(text->toPlainText(), QString::fromUtf8("caf\u00e9\nline 2\n"));
         QVERIFY(QFontInfo(text->font()).fixedPitch());
         QVERIFY(text->font().bold());
+    }
+
+    void openDialogShowsSacFilesInAnyLetterCase() {
+        QTemporaryDir dir;
+        for (const char* name : {"a.sac", "B.SAC", "c.Sac", "notes.txt"}) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        Form1 window;
+        QStringList shown;
+        QStringList filters;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = window.findChild<QFileDialog*>("CommonDialog1");
+            QVERIFY(dialog != nullptr);
+            filters = dialog->nameFilters();
+            dialog->setDirectory(dir.path());
+            auto* view = dialog->findChild<QListView*>("listView");
+            QTRY_COMPARE_WITH_TIMEOUT(view->model()->rowCount(view->rootIndex()), 3, 5000);
+            for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
+                shown << view->model()->index(row, 0, view->rootIndex()).data().toString();
+            }
+            dialog->reject();
+        });
+        QVERIFY(!window.ChooseTraceFile().has_value());  // cancelled
+        QCOMPARE(filters, (QStringList{"SAC Files (*.SAC)", "All Files (*.*)"}));
+        shown.sort();
+        QCOMPARE(shown, (QStringList{"B.SAC", "a.sac", "c.Sac"}));
     }
 };
 
