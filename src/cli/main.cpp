@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "cli/batch.h"
+#include "cli/psn_command.h"
 #include "cli/summary_command.h"
 
 namespace {
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
 
     // ---- Commands: one line each ----
     tremorline::cli::AddSummaryCommand(app);
+    tremorline::cli::AddPsnCommand(app);
     // ---- end of commands ----
 
     try {

@@ -1,0 +1,87 @@
+#include "cli/psn_command.h"
+
+#include <iostream>
+#include <memory>
+#include <vector>
+
+#include "cli/batch.h"
+#include "cli/loaded_trace.h"
+#include "psn/psn_builders.h"
+#include "psn/psn_file.h"
+
+namespace tremorline::cli {
+namespace {
+
+constexpr const char* kDescription = "Write each trace as a PSN Type 4 event file";
+
+constexpr const char* kExplanation =
+    R"(For each FILE in turn, writes the PSN Type 4 file that the window's Make PSN
+writes for it, byte for byte, into DIR (the current folder by default). Its
+name is formed from the reference time, the station and the component letter:
+YYMMDD.hhmmss.STATIONLETTER.psn, for example 050203.040506.ABCZ.psn.
+
+Nothing is asked. An output file that already holds data is kept as it is and
+reported as kept, unless --force is given, which replaces it. Each file is
+written whole: it appears only when complete, and a failure leaves any older
+file of that name unchanged.
+
+One line on standard output per trace: "FILE: wrote PATH" or "FILE: kept
+PATH ...". A trace that cannot be read, is readable in neither byte order,
+has header values that cannot be written (a blank component name KCMPNM,
+NZMSEC outside -2147 to 2147, a DELTA of 0, a magnitude too large) or whose
+file cannot be written gets one line on standard error, "FILE: reason"; the
+other files are still done. The exit status is 0 when no trace failed (kept
+files included), 1 otherwise.)";
+
+}  // namespace
+
+void WritePsnForTrace(const std::string& file, const std::filesystem::path& output_dir,
+                      ExistingPsnFile existing, std::ostream& report) {
+    const LoadedTrace trace(file);
+    const trace::TraceInfo& info = trace.info();
+    const psn::PSNRecords records{psn::BuildPSNHeader(info), psn::BuildPSNEventBlock(info),
+                                  psn::BuildPSNEndBlock()};
+    const std::vector<float> samples = trace.ReadSamples();
+    const std::filesystem::path target =
+        output_dir / psn::PsnFileName(info, records.Header.ComponentLetter);
+    if (existing == ExistingPsnFile::Keep && psn::HoldsData(target)) {
+        report << file << ": kept " << target.string()
+               << " (it already holds data; --force replaces it)\n";
+        return;
+    }
+    psn::WritePsnFile(target, records, samples);
+    report << file << ": wrote " << target.string() << '\n';
+}
+
+void AddPsnCommand(CLI::App& app) {
+    struct Options {
+        std::vector<std::string> files;
+        std::string output_dir;
+        bool force = false;
+    };
+    auto options = std::make_shared<Options>();
+    CLI::App* command = app.add_subcommand("psn", kDescription);
+    command->footer(kExplanation);
+    command->add_option("FILE", options->files, "SAC trace files (binary, either byte order)")
+        ->required();
+    command
+        ->add_option("--output-dir", options->output_dir,
+                     "Folder for the PSN files (default: the current folder)")
+        ->option_text("DIR");
+    command->add_flag("--force", options->force, "Replace output files that already hold data");
+    command->callback([options] {
+        const ExistingPsnFile existing =
+            options->force ? ExistingPsnFile::Replace : ExistingPsnFile::Keep;
+        int status = RunForEachFile(
+            options->files,
+            [&](const std::string& file) {
+                WritePsnForTrace(file, options->output_dir, existing, std::cout);
+            },
+            std::cerr);
+        if (status != 0) {
+            throw CLI::RuntimeError(status);
+        }
+    });
+}
+
+}  // namespace tremorline::cli
