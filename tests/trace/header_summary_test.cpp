@@ -104,10 +104,5 @@ TEST(HeaderSummaryText, LinesOfTheTraceValues) {
     }
 }
 
-TEST(HeaderSummaryText, LineEndsAreTheCallersChoice) {
-    sac::SacHeader header = HeaderOfFile("seism.sac");
-    EXPECT_EQ(SummaryOf("seism.sac", header, "\n"), WithLineEnds(testing::kSeismSummary, "\n"));
-}
-
 }  // namespace
 }  // namespace tremorline::trace

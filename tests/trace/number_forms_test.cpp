@@ -61,29 +61,6 @@ TEST(SignedNumberText, SpaceForTheSignAndNoZeroBeforeThePoint) {
     }
 }
 
-TEST(IntegerForms, PlainGroupAndTwoDigit) {
-    struct Case {
-        std::int64_t value;
-        const char* integer;
-        const char* two_digit;
-    };
-    const Case cases[] = {
-        {0, "0", "00"},
-        {7, "7", "07"},
-        {12, "12", "12"},
-        {2005, "2005", "2005"},
-        {-12345, "-12345", "-12345"},
-        {std::numeric_limits<std::int32_t>::min(), "-2147483648", "-2147483648"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(IntegerText(c.value), c.integer);
-        EXPECT_EQ(TwoDigitText(c.value), c.two_digit);
-    }
-    EXPECT_EQ(GroupNumberText(0), " 0");
-    EXPECT_EQ(GroupNumberText(75), " 75");
-    EXPECT_EQ(GroupNumberText(129), " 129");
-}
-
 TEST(MillisecondFractionText, ExactThousandthsWithoutLeadingOrTrailingZeros) {
     struct Case {
         std::int32_t milliseconds;
