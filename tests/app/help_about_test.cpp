@@ -49,19 +49,16 @@ QString LabelText(QWidget& window, const QString& name) {
     return label != nullptr ? label->text() : QStringLiteral("<no %1>").arg(name);
 }
 
-// Every word of the three field-name tables: each field's name, the shared
-// INTRNL/UNUSED/UNUSD/UNSD words and "KEVNM*" (written KEVNM) among them.
-QStringList HeaderFieldNames() {
+// The name of each header variable number 0-132, from the three field-name
+// tables; "KEVNM*" (two slots, one number) is written KEVNM.
+QStringList NamesByNumber() {
     QStringList names;
     auto add = [&names](const auto& table) {
         for (std::string_view label : table) {
             const auto words = QString::fromLatin1(label.data(), qsizetype(label.size()))
                                    .split(QLatin1Char(' '), Qt::SkipEmptyParts);
-            for (QString word : words) {
-                word.remove(QLatin1Char('*'));
-                if (!names.contains(word)) {
-                    names << word;
-                }
+            for (const QString& word : words) {
+                names << QString(word).remove(QLatin1Char('*'));
             }
         }
     };
@@ -69,6 +66,10 @@ QStringList HeaderFieldNames() {
     add(tremorline::sac::IntegerFieldLabels);
     add(tremorline::sac::TextFieldLabels);
     return names;
+}
+
+bool IsSharedWord(const QString& name) {
+    return name == "INTRNL" || name == "UNUSED" || name == "UNUSD" || name == "UNSD";
 }
 
 }  // namespace
@@ -265,13 +266,35 @@ class HelpAboutTest : public QObject {
             QVERIFY2(line.size() <= 78,
                      qPrintable(QStringLiteral("line %1 is too wide").arg(line_number)));
         }
+        // Each field is explained as "NAME [number]" or, for a run of like
+        // fields, "FIRST-LAST [first-last]"; the shared words once, in prose.
         const QString text = QString::fromLatin1(bytes);
-        const QStringList names = HeaderFieldNames();
-        QCOMPARE(names.size(), 115);  // the 134 values, each shared word counted once
-        for (const QString& name : names) {
-            const QRegularExpression word(QStringLiteral("\\b%1\\b").arg(name));
-            QVERIFY2(text.contains(word), qPrintable(name + " is not explained"));
+        const QStringList names = NamesByNumber();
+        QCOMPARE(names.size(), 133);
+        QList<bool> explained(names.size(), false);
+        const QRegularExpression entry(
+            QStringLiteral("\\b([A-Z][A-Z0-9]*)(?:-([A-Z][A-Z0-9]*))? \\[(\\d+)(?:-(\\d+))?\\]"));
+        for (const QRegularExpressionMatch& match : entry.globalMatch(text)) {
+            const int first = match.captured(3).toInt();
+            const int last = match.captured(4).isEmpty() ? first : match.captured(4).toInt();
+            QVERIFY2(first <= last && last < names.size() && names[first] == match.captured(1) &&
+                         names[last] ==
+                             (match.captured(2).isEmpty() ? match.captured(1) : match.captured(2)),
+                     qPrintable(match.captured(0) + " names the wrong number"));
+            for (int number = first; number <= last; ++number) {
+                explained[number] = true;
+            }
         }
+        for (int number = 0; number < names.size(); ++number) {
+            QVERIFY2(
+                explained[number] || IsSharedWord(names[number]),
+                qPrintable(
+                    QStringLiteral("%1 [%2] is not explained").arg(names[number]).arg(number)));
+        }
+        for (const char* shared : {"INTRNL", "UNUSED", "UNUSD", "UNSD"}) {
+            QVERIFY2(text.contains(QString::fromLatin1(shared) + " "), shared);
+        }
+        QVERIFY(text.contains("-12345"));
     }
 
     // Run by the installed-tree test with the prefix it installed into:

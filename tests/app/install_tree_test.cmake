@@ -5,6 +5,8 @@
 #
 # cmake -DBUILD_DIR=... -DPREFIX=... -DDATA_DIR=... -DHELP_TEST=... -P install_tree_test.cmake
 
+cmake_minimum_required(VERSION 3.25)
+
 foreach(variable BUILD_DIR PREFIX DATA_DIR HELP_TEST)
     if(NOT DEFINED ${variable})
         message(FATAL_ERROR "${variable} is not set")
@@ -57,7 +59,8 @@ endforeach()
 # The file-type database accepts our declaration.
 find_program(UPDATE_MIME update-mime-database)
 if(UPDATE_MIME)
-    execute_process(COMMAND "${UPDATE_MIME}" "${PREFIX}/share/mime"
+    execute_process(COMMAND "${CMAKE_COMMAND}" -E env "XDG_DATA_DIRS=${PREFIX}/share"
+        "${UPDATE_MIME}" "${PREFIX}/share/mime"
         RESULT_VARIABLE status ERROR_VARIABLE errors)
     file(READ "${PREFIX}/share/mime/globs2" globs)
     if(NOT status EQUAL 0 OR errors MATCHES "[A-Za-z]")
