@@ -43,6 +43,32 @@ std::vector<unsigned char> BuildPlayBuffer(const WaveHeader& header,
     return image;
 }
 
+std::optional<PcmSound> ReadWaveImage(std::span<const unsigned char> image) {
+    if (image.size() < kWaveHeaderSize) {
+        return std::nullopt;
+    }
+    const auto at32 = [&](std::size_t offset) {
+        return static_cast<std::int32_t>(LoadLE32(image.data() + offset));
+    };
+    const auto at16 = [&](std::size_t offset) {
+        return static_cast<std::int32_t>(image[offset] | (image[offset + 1] << 8));
+    };
+    WaveHeader expected;
+    BuildWaveHeader(expected, 0);
+    const bool layout = at32(0) == expected.RiffId && at32(8) == expected.WaveId &&
+                        at32(12) == expected.FmtId && at32(16) == expected.FmtSize &&
+                        at16(20) == expected.AudioFormat && at16(22) == expected.NumChannels &&
+                        at16(32) == expected.BlockAlign && at16(34) == expected.BitsPerSample &&
+                        at32(36) == expected.DataId;
+    const std::int32_t rate = at32(kSampleRateOffset);
+    const std::int32_t data_size = at32(kDataSizeOffset);
+    if (!layout || rate < 1 || data_size < 0 || data_size % kBytesPerWaveSample != 0 ||
+        static_cast<std::size_t>(data_size) > image.size() - kWaveHeaderSize) {
+        return std::nullopt;
+    }
+    return PcmSound{rate, kWaveDataOffset, static_cast<std::size_t>(data_size)};
+}
+
 std::optional<std::string> WaveFileName(std::string_view trace_file_title) {
     std::size_t end = trace_file_title.size();
     for (std::size_t dropped = 0; dropped < kExtensionLength; ++dropped) {

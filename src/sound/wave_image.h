@@ -21,6 +21,18 @@ namespace tremorline::sound {
 std::vector<unsigned char> BuildPlayBuffer(const WaveHeader& header,
                                            std::span<const std::int16_t> wave_data);
 
+// Where the audio of a playable image lies and at what rate it plays.
+struct PcmSound {
+    std::int32_t rate = 0;
+    std::size_t data_offset = 0;
+    std::size_t data_size = 0;  // bytes
+};
+
+// Reads an image of the layout above (mono, 16-bit PCM, a positive rate,
+// no more data promised than present); nothing for any other bytes, which a
+// player then does not play.
+std::optional<PcmSound> ReadWaveImage(std::span<const unsigned char> image);
+
 // The name of the sound file of a trace file: its name less the last four
 // characters (an extension such as ".SAC", whatever they are), then ".wav".
 // Nothing when the name has four characters or fewer, which leave no name.

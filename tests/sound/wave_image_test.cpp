@@ -118,5 +118,36 @@ TEST(WriteWaveFile, ReplacesWholeOrLeavesTheEarlierFile) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
+TEST(ReadWaveImage, FindsThePcmOfAPlayableImageOnly) {
+    const Sound sound = SineSound(10, 8000);
+    const std::vector<unsigned char> good = BuildPlayBuffer(sound.header, sound.data);
+    const auto pcm = ReadWaveImage(good);
+    ASSERT_TRUE(pcm.has_value());
+    EXPECT_EQ(pcm->rate, 8000);
+    EXPECT_EQ(pcm->data_offset, 44u);
+    EXPECT_EQ(pcm->data_size, 20u);
+
+    const struct {
+        const char* what;
+        std::size_t offset;
+        std::vector<unsigned char> bytes;
+    } damages[] = {
+        {"rate 0", 24, {0, 0, 0, 0}},
+        {"negative rate", 24, {0x40, 0xE0, 0xFF, 0xFF}},
+        {"stereo", 22, {2, 0}},
+        {"8-bit", 34, {8, 0}},
+        {"not PCM", 20, {3, 0}},
+        {"not RIFF", 0, {'R', 'I', 'F', 'X'}},
+        {"more data promised than held", 40, {22, 0, 0, 0}},
+        {"odd data size", 40, {19, 0, 0, 0}},
+    };
+    for (const auto& d : damages) {
+        std::vector<unsigned char> image = good;
+        std::copy(d.bytes.begin(), d.bytes.end(), image.begin() + static_cast<long>(d.offset));
+        EXPECT_FALSE(ReadWaveImage(image).has_value()) << d.what;
+    }
+    EXPECT_FALSE(ReadWaveImage(std::span(good).first(43)).has_value());
+}
+
 }  // namespace
 }  // namespace tremorline::sound
