@@ -7,6 +7,7 @@
 #include "cli/batch.h"
 #include "cli/psn_command.h"
 #include "cli/summary_command.h"
+#include "cli/wav_command.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
     // ---- Commands: one line each ----
     tremorline::cli::AddSummaryCommand(app);
     tremorline::cli::AddPsnCommand(app);
+    tremorline::cli::AddWavCommand(app);
     // ---- end of commands ----
 
     try {

@@ -61,8 +61,8 @@ std::string PlayRateProblem(const PlayRateReading& reading, std::string_view tex
                    trace::IntegerText(kMaxPlayRate) + " samples per second.";
         case PlayRateKind::NotANumber:
             return quoted +
-                   " is not a sample rate. Select one from the list or type a whole number of "
-                   "samples per second, such as 8000.";
+                   " is not a sample rate: give a whole number of samples per second, such as "
+                   "8000.";
         case PlayRateKind::Rate:
             break;
     }

@@ -1,0 +1,101 @@
+#include "cli/wav_command.h"
+
+#include <iostream>
+#include <memory>
+#include <vector>
+
+#include "cli/batch.h"
+#include "cli/loaded_trace.h"
+#include "common/user_error.h"
+#include "sound/play_rate.h"
+#include "sound/sound_levels.h"
+#include "sound/wave_data.h"
+#include "sound/wave_header.h"
+#include "sound/wave_image.h"
+
+namespace tremorline::cli {
+namespace {
+
+constexpr const char* kDescription = "Write each trace as a 16-bit mono WAVE file";
+
+constexpr const char* kExplanation =
+    R"(For each FILE in turn, writes the WAVE file that the window's Save Sound
+writes for it after one Set Up Sound and one Play Sound at rate R, byte for
+byte, into DIR (the current folder by default). Nothing is played.
+
+The samples are centred on their mean and scaled so that the largest
+deviation becomes +-32760. The file is named after the trace file with
+".wav" in place of its last four characters: event.SAC gives event.wav. An
+existing file of that name is replaced whole; a failure leaves it unchanged.
+
+R is a whole number of samples per second (a decimal number is rounded, half
+to even), 1 to 1073741823. One line on standard output per trace, "FILE:
+wrote PATH". A trace that cannot be read, does not vary (all samples equal,
+or only one), holds samples that are not finite, or is too long for a WAVE
+file, gets one line on standard error, "FILE: reason"; the other files are
+still done. The exit status is 0 when no trace failed, 1 otherwise.)";
+
+// The audio samples of a trace, built as Set Up Sound builds them. The trace
+// samples are released on return, so they and the file's image are never in
+// memory together.
+std::vector<std::int16_t> AudioSamples(const LoadedTrace& trace) {
+    const std::vector<float> samples = trace.ReadSamples();
+    return sound::BuildWaveData(samples, sound::ComputeSoundLevels(samples));
+}
+
+}  // namespace
+
+void WriteWavForTrace(const std::string& file, std::int32_t rate,
+                      const std::filesystem::path& output_dir, std::ostream& report) {
+    const LoadedTrace trace(file);
+    const auto name = sound::WaveFileName(trace.title());
+    if (!name) {
+        throw UserError("the name \"" + trace.title() +
+                        "\" is too short to name a sound file after it: dropping its last four "
+                        "characters leaves nothing.");
+    }
+    sound::WaveHeader header;
+    sound::BuildWaveHeader(header, trace.info().NPTS);
+    sound::SetPlayRate(header, rate);
+    const std::vector<std::int16_t> wave_data = AudioSamples(trace);
+    const std::filesystem::path target = output_dir / *name;
+    sound::WriteWaveFile(target, header, wave_data);
+    report << file << ": wrote " << target.string() << '\n';
+}
+
+void AddWavCommand(CLI::App& app) {
+    struct Options {
+        std::vector<std::string> files;
+        std::string rate;
+        std::string output_dir;
+    };
+    auto options = std::make_shared<Options>();
+    CLI::App* command = app.add_subcommand("wav", kDescription);
+    command->footer(kExplanation);
+    command->add_option("FILE", options->files, "SAC trace files (binary, either byte order)")
+        ->required();
+    command->add_option("--rate", options->rate, "Sample rate of the sound, samples per second")
+        ->option_text("R")
+        ->required();
+    command
+        ->add_option("--output-dir", options->output_dir,
+                     "Folder for the WAVE files (default: the current folder)")
+        ->option_text("DIR");
+    command->callback([options] {
+        const sound::PlayRateReading reading = sound::ReadPlayRate(options->rate);
+        if (reading.kind != sound::PlayRateKind::Rate) {
+            throw CLI::ValidationError("--rate", sound::PlayRateProblem(reading, options->rate));
+        }
+        int status = RunForEachFile(
+            options->files,
+            [&](const std::string& file) {
+                WriteWavForTrace(file, reading.rate, options->output_dir, std::cout);
+            },
+            std::cerr);
+        if (status != 0) {
+            throw CLI::RuntimeError(status);
+        }
+    });
+}
+
+}  // namespace tremorline::cli
