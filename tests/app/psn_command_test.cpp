@@ -99,20 +99,6 @@ TEST_F(MakePsnTest, BothByteOrdersGiveTheSameFile) {
     EXPECT_EQ(little.size(), 232u + 16u);
 }
 
-TEST_F(MakePsnTest, RealTraceInBothByteOrdersGivesTheSameFile) {
-    Load(testing::TestDataDir() / "test.sac");
-    MakePsn(state_, window_);
-    ASSERT_EQ(OutputFolder().size(), 1u) << (window_.messages.empty() ? "" : window_.messages[0]);
-    std::string name = OutputFolder()[0];
-    Bytes little = ReadFileBytes(name);
-    EXPECT_EQ(little.size(), 232u + 4u * 100u);
-    std::filesystem::remove(name);
-
-    Load(testing::TestDataDir() / "test.sac.swap");
-    MakePsn(state_, window_);
-    EXPECT_EQ(ReadFileBytes(name), little);
-}
-
 TEST_F(MakePsnTest, OverwriteQuestion) {
     struct Case {
         const char* what;

@@ -141,23 +141,6 @@ TEST(PsnFile, SmallTraceWholeFile) {
     EXPECT_EQ(written.size(), PsnFileSize(3));
 }
 
-TEST(PsnFile, LengthAndLayoutOfAThousandSamples) {
-    trace::TraceInfo info = SmallTrace();
-    info.NPTS = 1000;
-    std::vector<float> samples(1000);
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        samples[i] = static_cast<float>(i) - 0.5f;
-    }
-    TempDir dir;
-    WritePsnFile(dir / "long.psn", RecordsOf(info), samples);
-    Bytes written = ReadFileBytes(dir / "long.psn");
-    ASSERT_EQ(written.size(), 4232u);
-    Bytes first(written.begin() + 228, written.begin() + 232);
-    EXPECT_EQ(first, (Bytes{0x00, 0x00, 0x00, 0xBF}));  // -0.5
-    EXPECT_EQ(Bytes(written.end() - 4, written.end()), Bytes(4, 0));
-    EXPECT_EQ(Bytes(written.begin() + 222, written.begin() + 228), (Bytes{0x55, 0, 0, 0, 0, 0}));
-}
-
 TEST(PsnFile, ReplacesALongerFileCompletely) {
     TempDir dir;
     Bytes old_bytes(10'000, 0xAB);
@@ -170,17 +153,6 @@ TEST(PsnFile, ReplacesALongerFileCompletely) {
     WritePsnFile(dir / "x.psn", RecordsOf(SmallTrace()), kSmallSamples);
     EXPECT_EQ(ReadFileBytes(dir / "x.psn"), ExpectedSmallTraceFile());
     EXPECT_EQ(FolderContents(dir.path()).size(), 1u);
-}
-
-TEST(PsnFile, HoldsDataOnlyForAFileWithBytes) {
-    TempDir dir;
-    std::ofstream(dir / "empty.psn").close();
-    std::ofstream(dir / "full.psn") << "x";
-    std::filesystem::create_directory(dir / "folder.psn");
-    EXPECT_FALSE(HoldsData(dir / "missing.psn"));
-    EXPECT_FALSE(HoldsData(dir / "empty.psn"));
-    EXPECT_TRUE(HoldsData(dir / "full.psn"));
-    EXPECT_FALSE(HoldsData(dir / "folder.psn"));
 }
 
 // A write that fails part-way: the file-size limit stops the temporary file
@@ -270,15 +242,6 @@ TEST(PsnFileName, FromReferenceTimeStationAndLetter) {
         info.RefTimeText = c.ref_time_text;
         info.KSTNM = c.kstnm;
         EXPECT_EQ(PsnFileName(info, c.letter), c.name) << c.ref_time_text << c.kstnm;
-    }
-}
-
-TEST(PsnFileName, StationNameCannotNameAFolder) {
-    trace::TraceInfo info;
-    info.RefTimeText = "02/03/2005 04:05:06";
-    for (std::string kstnm : {"A/B     ", "../x    ", "/       "}) {
-        info.KSTNM = kstnm;
-        EXPECT_THROW(PsnFileName(info, 'Z'), UserError) << kstnm;
     }
 }
 
