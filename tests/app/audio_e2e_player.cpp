@@ -9,6 +9,9 @@
 // good image, for a run without any sound server) and checks that each stays
 // silent without failing.
 //
+// With TREMORLINE_E2E_KEEP=DIR the recording and the samples sent are left
+// in DIR (heard.raw, sent.raw) for a look at a failure.
+//
 // Exit 0: heard as sent (or silent as required); 1: not; 2: the run itself
 // went wrong.
 
