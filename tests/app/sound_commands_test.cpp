@@ -148,11 +148,6 @@ TEST_F(SoundCommands, SetUpWithoutReadableSamplesIsRefused) {
              LoadSacFile(state, window);
          },
          "No SAC trace is loaded"},
-        {"file shorter than its samples",
-         [](AppState& state, FakeWindow&, const std::filesystem::path&) {
-             state.TraceInfo.NPTS = 1000;
-         },
-         "too short"},
         {"image beyond the 32-bit sizes",
          [](AppState& state, FakeWindow&, const std::filesystem::path&) {
              state.TraceInfo.NPTS = sound::kMaxWavePoints + 1;

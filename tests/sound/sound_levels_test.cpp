@@ -42,34 +42,25 @@ TEST(ComputeSoundLevels, RefusesNoSamples) {
 }
 
 TEST(WaveScale, ExistsOnlyForAVaryingFiniteTrace) {
-    struct Case {
+    const struct {
         const char* what;
         std::vector<float> samples;
         bool has_scale;
-        const char* message_part;  // of CheckedWaveScale's refusal
-    };
-    const Case cases[] = {
-        {"ordinary", {-1000, 3000, -500}, true, ""},
-        {"flat", {3, 3, 3}, false, "does not vary"},
-        {"single sample", {3}, false, "does not vary"},
-        {"NaN", {1, kNaN, 2}, false, "not numbers or are infinite"},
-        {"NaN first", {kNaN, 1, 2}, false, "not numbers or are infinite"},
-        {"infinity", {1, kInf, 2}, false, "not numbers or are infinite"},
-        {"range beyond float", {kBig, -kBig, -kBig}, false, "too wide"},
-        {"tiny variation", {0, 1e-44f}, false, "too little"},
+    } cases[] = {
+        {"ordinary", {-1000, 3000, -500}, true},
+        {"flat", {3, 3, 3}, false},
+        {"single sample", {3}, false},
+        {"NaN", {1, kNaN, 2}, false},
+        {"NaN first", {kNaN, 1, 2}, false},
+        {"infinity", {1, kInf, 2}, false},
+        {"range beyond float", {kBig, -kBig, -kBig}, false},
+        {"tiny variation", {0, 1e-44f}, false},
     };
     for (const auto& c : cases) {
         const SoundLevels levels = ComputeSoundLevels(c.samples);
         EXPECT_EQ(WaveScale(levels).has_value(), c.has_scale) << c.what;
-        if (c.has_scale) {
-            continue;
-        }
-        try {
-            CheckedWaveScale(levels);
-            ADD_FAILURE() << c.what << ": no refusal";
-        } catch (const UserError& error) {
-            EXPECT_NE(std::string(error.what()).find(c.message_part), std::string::npos)
-                << c.what << ": " << error.what();
+        if (!c.has_scale) {
+            EXPECT_THROW(CheckedWaveScale(levels), UserError) << c.what;
         }
     }
 }

@@ -8,14 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "common/user_error.h"
 #include "sound/wave_data.h"
 #include "support/temp_dir.h"
 
 namespace tremorline::sound {
 namespace {
 
-using testing::ReadFileBytes;
 using testing::TempDir;
 
 TEST(WaveFileName, DropsTheLastFourCharactersAndAddsWav) {
@@ -95,27 +93,6 @@ TEST(WriteWaveFile, SoxReadsBackTheRateLengthAndEverySample) {
         const auto hi = static_cast<unsigned char>(raw[2 * i + 1]);
         ASSERT_EQ(static_cast<std::int16_t>(lo | (hi << 8)), sound.data[i]) << "sample " << i;
     }
-}
-
-TEST(WriteWaveFile, ReplacesWholeOrLeavesTheEarlierFile) {
-    TempDir dir;
-    const auto path = dir / "event.wav";
-    const Sound longer = SineSound(1000, 44100);
-    WriteWaveFile(path, longer.header, longer.data);
-    const Sound shorter = SineSound(10, 4000);
-    WriteWaveFile(path, shorter.header, shorter.data);
-    const auto written = ReadFileBytes(path);
-    EXPECT_EQ(written, BuildPlayBuffer(shorter.header, shorter.data));
-
-    // A header that does not match its data is refused before the file is touched.
-    WaveHeader mismatched = shorter.header;
-    BuildWaveHeader(mismatched, 11);
-    EXPECT_THROW(WriteWaveFile(path, mismatched, shorter.data), UserError);
-    EXPECT_EQ(ReadFileBytes(path), written);
-
-    EXPECT_THROW(WriteWaveFile(dir / "missing" / "event.wav", shorter.header, shorter.data),
-                 UserError);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST(ReadWaveImage, FindsThePcmOfAPlayableImageOnly) {
