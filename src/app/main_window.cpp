@@ -18,6 +18,7 @@
 #include "app/about_window.h"
 #include "app/command_guard.h"
 #include "app/help_text.h"
+#include "app/psn_command.h"
 #include "app/trace_commands.h"
 
 namespace tremorline::app {
@@ -236,7 +237,7 @@ void Form1::mnuItemExit_Click() {
     QApplication::exit(0);
 }
 
-void Form1::mnuMakePSN_Click() {}
+void Form1::mnuMakePSN_Click() { MakePsn(state_, *this); }
 
 void Form1::mnuItemAbout_Click() { ShowAbout(about_, this); }
 
