@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/about_window.h"
 #include "app/main_window.h"
 #include "app/trace_commands.h"
 
@@ -35,9 +36,14 @@ int main(int argc, char* argv[]) {
     // is the program's argument string.
     QApplication application(argc, argv);
     std::vector<std::string> arguments(argv + 1, argv + argc);
-    QApplication::setApplicationName("Tremorline");
-    QApplication::setApplicationVersion("1.1.5");
-    QApplication::setOrganizationName("Tremorline contributors");
+    const tremorline::app::ProgramIdentity& identity = tremorline::app::Identity();
+    QApplication::setApplicationName(identity.title);
+    QApplication::setApplicationVersion(QString("%1.%2.%3")
+                                            .arg(identity.major)
+                                            .arg(identity.minor)
+                                            .arg(identity.revision));
+    QApplication::setOrganizationName(identity.company);
+    QApplication::setWindowIcon(tremorline::app::ProgramIcon());
 
     tremorline::app::Form1 window;
     window.show();

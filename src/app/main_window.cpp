@@ -70,9 +70,7 @@ const QStringList& Form1::RateItems() {
 Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     setObjectName("Form1");
     setWindowTitle(kTitle);
-    QIcon icon(":/tremorline.png");
-    icon.addFile(":/tremorline.svg");  // used where Qt's SVG support is installed
-    setWindowIcon(icon);
+    setWindowIcon(ProgramIcon());
     BuildControls();
     BuildMenus();
 }
