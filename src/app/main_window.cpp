@@ -19,6 +19,7 @@
 #include "app/command_guard.h"
 #include "app/help_text.h"
 #include "app/psn_command.h"
+#include "app/sound_commands.h"
 #include "app/trace_commands.h"
 
 namespace tremorline::app {
@@ -245,10 +246,10 @@ void Form1::mnuItemDetails_Click() {
     viewer.DISPLAY();
 }
 
-void Form1::Command1_Click() {}
+void Form1::Command1_Click() { app::SetUpSound(state_, *this); }
 
-void Form1::PlaySound_Click() {}
+void Form1::PlaySound_Click() { app::PlaySound(state_, *this, player_); }
 
-void Form1::SaveWAVE_Click() {}
+void Form1::SaveWAVE_Click() { app::SaveSound(state_, *this); }
 
 }  // namespace tremorline::app

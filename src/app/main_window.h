@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "app/qt_sound_player.h"
 #include "app/window_ops.h"
 
 class QAction;
@@ -70,6 +71,7 @@ private:
     QWidget* WidgetFor(Control control) const;
 
     AppState state_;
+    QtSoundPlayer player_;  // plays from the state's image; stops before it goes
 
     QLabel* Label1 = nullptr;
     QPlainTextEdit* Text1 = nullptr;
