@@ -15,20 +15,9 @@ namespace tremorline {
 
 // Nearest whole number, an exact half going to the even neighbour
 // (2.5 -> 2, 3.5 -> 4, -2.5 -> -2). NaN and infinities come back unchanged.
-inline double RoundHalfEven(double value) {
-    if (!std::isfinite(value)) {
-        return value;
-    }
-    double floor_value = std::floor(value);
-    double diff = value - floor_value;
-    if (diff < 0.5) {
-        return floor_value;
-    }
-    if (diff > 0.5) {
-        return floor_value + 1.0;
-    }
-    return std::fmod(floor_value, 2.0) == 0.0 ? floor_value : floor_value + 1.0;
-}
+// This is the floating-point unit's default rounding, which the program never
+// changes; nearbyint uses it without raising the inexact exception.
+inline double RoundHalfEven(double value) { return std::nearbyint(value); }
 
 // The whole number `value` as type Int, or nothing when it is NaN, infinite,
 // fractional or outside Int's range.

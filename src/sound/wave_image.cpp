@@ -1,6 +1,8 @@
 #include "sound/wave_image.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 #include "common/atomic_file.h"
 #include "common/byte_order.h"
@@ -35,10 +37,16 @@ std::vector<unsigned char> BuildPlayBuffer(const WaveHeader& header,
     std::vector<unsigned char> image(kWaveHeaderSize + kBytesPerWaveSample * wave_data.size());
     const auto header_bytes = WaveHeaderBytes(header);
     std::copy(header_bytes.begin(), header_bytes.end(), image.begin());
-    std::size_t offset = kWaveDataOffset;
-    for (std::int16_t sample : wave_data) {
-        PutLEI16(image, offset, sample);
-        offset += kBytesPerWaveSample;
+    if constexpr (std::endian::native == std::endian::little) {
+        // Memory order is file order: one block copy.
+        std::memcpy(image.data() + kWaveDataOffset, wave_data.data(),
+                    kBytesPerWaveSample * wave_data.size());
+    } else {
+        std::size_t offset = kWaveDataOffset;
+        for (std::int16_t sample : wave_data) {
+            PutLEI16(image, offset, sample);
+            offset += kBytesPerWaveSample;
+        }
     }
     return image;
 }
