@@ -26,14 +26,19 @@ bool SizesDescribe(const WaveHeader& header, std::size_t sample_count) {
            header.RiffSize == data_size + static_cast<std::int32_t>(kWaveHeaderSize) - 8;
 }
 
+// A header must never promise more (or less) audio than goes with it.
+void RequireMatchingSizes(const WaveHeader& header, std::size_t sample_count) {
+    if (!SizesDescribe(header, sample_count)) {
+        throw UserError(
+            "The sound's header does not match its audio samples. Press Set Up Sound again.");
+    }
+}
+
 }  // namespace
 
 std::vector<unsigned char> BuildPlayBuffer(const WaveHeader& header,
                                            std::span<const std::int16_t> wave_data) {
-    if (!SizesDescribe(header, wave_data.size())) {
-        throw UserError(
-            "The sound's header does not match its audio samples. Press Set Up Sound again.");
-    }
+    RequireMatchingSizes(header, wave_data.size());
     std::vector<unsigned char> image(kWaveHeaderSize + kBytesPerWaveSample * wave_data.size());
     const auto header_bytes = WaveHeaderBytes(header);
     std::copy(header_bytes.begin(), header_bytes.end(), image.begin());
@@ -96,9 +101,20 @@ std::optional<std::string> WaveFileName(std::string_view trace_file_title) {
 
 void WriteWaveFile(const std::filesystem::path& path, const WaveHeader& header,
                    std::span<const std::int16_t> wave_data) {
-    const std::vector<unsigned char> image = BuildPlayBuffer(header, wave_data);
+    if constexpr (std::endian::native != std::endian::little) {
+        const std::vector<unsigned char> image = BuildPlayBuffer(header, wave_data);
+        AtomicFile file(path);
+        file.Write(image);
+        file.Commit();
+        return;
+    }
+    // The same bytes as the play image, written straight from the audio
+    // samples so that a long trace is not copied once more.
+    RequireMatchingSizes(header, wave_data.size());
+    const auto header_bytes = WaveHeaderBytes(header);
     AtomicFile file(path);
-    file.Write(image);
+    file.Write(header_bytes);
+    file.Write(std::as_bytes(wave_data));
     file.Commit();
 }
 
