@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -51,7 +52,7 @@ void AtomicFile::Write(std::span<const unsigned char> bytes) {
     const unsigned char* data = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
-        ssize_t written = ::write(fd_, data, left);
+        ssize_t written = ::write(fd_, data, std::min(left, kWritebackChunk));
         if (written < 0) {
             if (errno == EINTR) {
                 continue;
@@ -60,7 +61,23 @@ void AtomicFile::Write(std::span<const unsigned char> bytes) {
         }
         data += written;
         left -= static_cast<std::size_t>(written);
+        StartWriteback(static_cast<std::uint64_t>(written));
     }
+}
+
+// A large file is handed to the disk while it is still being written, so
+// that the flush before the rename has little left to wait for.
+void AtomicFile::StartWriteback(std::uint64_t written) {
+    unflushed_ += written;
+    if (unflushed_ < kWritebackChunk) {
+        return;
+    }
+#ifdef SYNC_FILE_RANGE_WRITE
+    ::sync_file_range(fd_, static_cast<off_t>(flushed_), static_cast<off_t>(unflushed_),
+                      SYNC_FILE_RANGE_WRITE);
+#endif
+    flushed_ += unflushed_;
+    unflushed_ = 0;
 }
 
 void AtomicFile::Write(std::span<const std::byte> bytes) {

@@ -6,6 +6,7 @@
 // early destruction removes the temporary file.
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <span>
 
@@ -28,6 +29,9 @@ public:
     const std::filesystem::path& target() const { return target_; }
 
 private:
+    static constexpr std::size_t kWritebackChunk = std::size_t{8} << 20;
+
+    void StartWriteback(std::uint64_t written);
     [[noreturn]] void Fail(const char* action, int error_number);
     void Discard() noexcept;
 
@@ -35,6 +39,8 @@ private:
     std::filesystem::path temp_path_;
     int fd_ = -1;
     bool committed_ = false;
+    std::uint64_t flushed_ = 0;    // bytes already handed to the disk
+    std::uint64_t unflushed_ = 0;  // bytes written since
 };
 
 }  // namespace tremorline
