@@ -15,6 +15,7 @@ std::string OverwriteQuestion(const std::string& file_name) {
 
 void MakePsn(AppState& state, WindowOps& window) {
     RunCommand(window, [&] {
+        RequireLoadedTrace(state, "making its PSN file");
         const trace::TraceInfo& info = state.TraceInfo;
         psn::PSNRecords records{psn::BuildPSNHeader(info), psn::BuildPSNEventBlock(info),
                                 psn::BuildPSNEndBlock()};

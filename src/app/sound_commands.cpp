@@ -29,11 +29,7 @@ struct BuiltSound {
 };
 
 BuiltSound BuildSound(const AppState& state, WindowOps& window) {
-    // A refused load leaves both flags off and the previous trace's values in
-    // place: the open file is not that trace, so its bytes are not read as one.
-    if (!state.FileNative && !state.FileSwapped) {
-        throw UserError("No SAC trace is loaded. Open a trace before setting up its sound.");
-    }
+    RequireLoadedTrace(state, "setting up its sound");
     BuiltSound built;
     built.header = state.SoundState.WaveHeader;
     // Refused before the samples are read: an image this long is not

@@ -119,7 +119,6 @@ void LoadSacFile(AppState& state, WindowOps& window) {
 }
 
 void ShowHeaderSummary(AppState& state, WindowOps& window) {
-    state.summary = state.TraceFileTitle + "\r\n";
     trace::CopyTraceInfo(state.SacHeader, state.TraceInfo);
     trace::ComputeTraceTimes(state.TraceInfo);
     state.summary = trace::HeaderSummaryText(state.TraceFileTitle, state.SacHeader, state.TraceInfo);

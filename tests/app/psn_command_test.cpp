@@ -167,6 +167,11 @@ TEST_F(MakePsnTest, FailuresAreShownAndLeaveEverythingAsItWas) {
          [](AppState&) {},
          {"MAG"}},
         {"trace file closed", [](SacBuilder&) {}, [](AppState& s) { s.trace_file.reset(); }, {}},
+        // A refused load keeps the previous trace's values beside another file.
+        {"last load refused",
+         [](SacBuilder&) {},
+         [](AppState& s) { s.FileNative = s.FileSwapped = false; },
+         {"No SAC trace is loaded"}},
         {"station name with a slash",
          [](SacBuilder& b) { b.Text(sac::text::KSTNM, "A/B"); },
          [](AppState&) {},
