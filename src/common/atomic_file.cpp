@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <random>
 #include <string>
 
 #include "common/user_error.h"
@@ -14,30 +16,59 @@
 namespace tremorline {
 namespace {
 
-// New files get the permissions an ordinary create would give them; a
-// replaced file keeps its own.
-mode_t PermissionsFor(const std::filesystem::path& target) {
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-        return existing.st_mode & 07777;
+// A symbolic link is followed, so that the file it names is replaced and the
+// link stays a link.
+std::filesystem::path ResolveTarget(const std::filesystem::path& target) {
+    std::error_code ignored;
+    if (std::filesystem::is_symlink(target, ignored)) {
+        std::filesystem::path resolved = std::filesystem::weakly_canonical(target, ignored);
+        if (!resolved.empty()) {
+            return resolved;
+        }
     }
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    return target;
+}
+
+std::string RandomSuffix(unsigned attempt) {
+    static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    std::random_device seed;
+    std::uint64_t bits = (static_cast<std::uint64_t>(seed()) << 32) ^ seed() ^ attempt;
+    std::string suffix;
+    for (int i = 0; i < 8; ++i) {
+        suffix += kDigits[bits % 36];
+        bits /= 36;
+    }
+    return suffix;
 }
 
 }  // namespace
 
-AtomicFile::AtomicFile(std::filesystem::path target) : target_(std::move(target)) {
-    std::filesystem::path folder = target_.parent_path();
-    std::string pattern =
-        (folder / ("." + target_.filename().string() + ".tmp-XXXXXX")).string();
-    fd_ = ::mkstemp(pattern.data());
-    if (fd_ < 0) {
-        Fail("create", errno);
+AtomicFile::AtomicFile(std::filesystem::path target) : target_(ResolveTarget(target)) {
+    struct stat existing {};
+    const bool replacing = ::stat(target_.c_str(), &existing) == 0;
+    if (replacing && S_ISDIR(existing.st_mode)) {
+        Fail("replace", EISDIR);
     }
-    temp_path_ = pattern;
-    if (::fchmod(fd_, PermissionsFor(target_)) != 0) {
+    if (replacing && ::access(target_.c_str(), W_OK) != 0) {
+        Fail("replace", errno);
+    }
+    // The temporary name is short, so that a target whose name is near the
+    // file system's limit can still be written.
+    const std::filesystem::path folder = target_.parent_path();
+    for (unsigned attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        temp_path_ = folder / (".tremorline-" + RandomSuffix(attempt) + ".tmp");
+        // 0666 less the umask, as any new file; a replaced file keeps its mode.
+        fd_ = ::open(temp_path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST) {
+            temp_path_.clear();
+            Fail("create", errno);
+        }
+    }
+    if (fd_ < 0) {
+        temp_path_.clear();
+        Fail("create", EEXIST);
+    }
+    if (replacing && S_ISREG(existing.st_mode) && ::fchmod(fd_, existing.st_mode & 07777) != 0) {
         Fail("create", errno);
     }
 }
