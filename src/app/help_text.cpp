@@ -4,35 +4,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "app/courier_font.h"
 #include "app/main_window.h"
 
 namespace tremorline::app {
-
-namespace {
-
-// Courier New 9.75 pt, or whatever the system puts in its place (font
-// configuration usually maps it to a metric-compatible face), so the help
-// file's columns line up; the system's fixed-pitch font when that is not
-// monospaced.
-QFont HelpFont() {
-    constexpr double kPointSize = 9.75;
-    QFont font(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::TypeWriter);
-    if (!QFontInfo(font).fixedPitch()) {
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    }
-    font.setPointSizeF(kPointSize);
-    font.setWeight(QFont::Normal);
-    font.setItalic(false);
-    return font;
-}
-
-}  // namespace
 
 QStringList HelpFolders(const QString& program_folder) {
     const QDir program(program_folder);
@@ -68,7 +46,7 @@ HelpText::HelpText(QWidget* parent) : QDialog(parent) {
     Text1->setGeometry(Twips(120), Twips(480), Twips(10335), Twips(6255));
     Text1->setReadOnly(true);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Text1->setFont(HelpFont());
+    Text1->setFont(CourierFont(false));
 
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));

@@ -4,8 +4,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -17,6 +15,7 @@
 
 #include "app/about_window.h"
 #include "app/command_guard.h"
+#include "app/courier_font.h"
 #include "app/help_text.h"
 #include "app/psn_command.h"
 #include "app/sound_commands.h"
@@ -42,19 +41,6 @@ QPushButton* MakeWrappingButton(const QString& caption, QWidget* parent) {
     layout->setContentsMargins(1, 1, 1, 1);
     layout->addWidget(label);
     return button;
-}
-
-// Courier New 9.75 pt bold, or the closest monospace font the system has.
-QFont SummaryFont() {
-    QFont font("Courier New");
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    if (!QFontInfo(font).fixedPitch()) {
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    }
-    font.setPointSizeF(9.75);
-    font.setBold(true);
-    return font;
 }
 
 QString FromLocal(const std::string& text) {
@@ -95,7 +81,7 @@ void Form1::BuildControls() {
     Text1->setReadOnly(true);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Text1->setFont(SummaryFont());
+    Text1->setFont(CourierFont(true));
 
     Frame1 = new QGroupBox("Sound Box", client);
     Frame1->setObjectName("Frame1");
@@ -197,12 +183,14 @@ std::string Form1::Combo1Text() const { return Combo1->currentText().toStdString
 
 void Form1::ShowMessage(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, kTitle, FromLocal(text), QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
 bool Form1::AskYesNo(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, kTitle, FromLocal(text),
                     QMessageBox::Yes | QMessageBox::No, this);
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
