@@ -6,7 +6,6 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 scripts/setup.sh
-scripts/make_sample.sh
 
 status=0
 for preset in ci asan; do

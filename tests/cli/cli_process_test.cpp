@@ -112,6 +112,36 @@ TEST(CliSummary, HeaderTextsAreWrittenByteForByte) {
     EXPECT_NE(run.out.find("\nStation Name A\r\nB\xFF\x01z \n"), std::string::npos) << run.out;
 }
 
+// The sample trace, converted from miniSEED by another program in both byte
+// orders, gives the same summary and the same PSN file either way.
+TEST(CliSample, BothByteOrdersOfAConvertedTraceGiveTheSameOutputs) {
+    const std::filesystem::path sample = TREMORLINE_SAMPLE_DIR;
+    const std::string little = (sample / "COLA.LHZ.sac").string();
+    const std::string big = (sample / "COLA.LHZ.big-endian.sac").string();
+    RunResult little_run = RunCli({"summary", little});
+    RunResult big_run = RunCli({"summary", big});
+    ASSERT_EQ(little_run.status, 0) << little_run.err;
+    ASSERT_EQ(big_run.status, 0) << big_run.err;
+    const std::string body = little_run.out.substr(little_run.out.find('\n'));
+    EXPECT_EQ(big_run.out.substr(big_run.out.find('\n')), body);
+    for (const char* line : {"\nORIGIN: 02/27/2010 06:50:00.069\n",
+                             "\nEVENT: 02/27/2010 06:34:11.5\n", "\nSample Interval 1\n",
+                             "\nStation LAT 64.8736\n", "\nComponent LHZ     \n",
+                             "\nStation Name COLA    \n", "\nNetwork  IU      \n"}) {
+        EXPECT_NE(body.find(line), std::string::npos) << line << body;
+    }
+
+    TempDir dir;
+    std::filesystem::create_directory(dir / "le");
+    std::filesystem::create_directory(dir / "be");
+    EXPECT_EQ(RunCli({"psn", little, "--output-dir", (dir / "le").string()}).status, 0);
+    EXPECT_EQ(RunCli({"psn", big, "--output-dir", (dir / "be").string()}).status, 0);
+    const std::string name = "100227.065000.COLAZ.psn";
+    const std::vector<unsigned char> psn = testing::ReadFileBytes(dir / "le" / name);
+    EXPECT_EQ(psn.size(), 232u + 4u * 4200u);
+    EXPECT_EQ(testing::ReadFileBytes(dir / "be" / name), psn);
+}
+
 TEST(CliSummary, UsageAndHelp) {
     struct Case {
         std::vector<std::string> arguments;
