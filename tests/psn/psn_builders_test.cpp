@@ -185,11 +185,20 @@ TEST(PsnEventBlock, DepthInKilometres) {
 }
 
 TEST(PsnEventBlock, MagnitudeInHundredths) {
+    // clang-format off
     const std::pair<float, std::int16_t> cases[] = {
-        {-12345.0f, 100}, {2.5f, 250},   {4.567f, 457}, {0.125f, 12},  // half to even
-        {0.375f, 38},     {4.565f, 456},  // 456.5 in single precision     {-1.5f, -150}, {327.67f,
-                                          // 32767}, {-327.68f, -32768}, {0.0f, 0},
+        {-12345.0f, 100},
+        {2.5f, 250},
+        {4.567f, 457},
+        {0.125f, 12},  // exactly 12.5: half to even
+        {0.375f, 38},  // exactly 37.5: half to even
+        {4.565f, 456},  // 456.5 in single precision
+        {-1.5f, -150},
+        {327.67f, 32767},  // 32767.0013...
+        {-327.68f, -32768},  // -32767.9993...
+        {0.0f, 0},
     };
+    // clang-format on
     for (const auto& [mag, hundredths] : cases) {
         trace::TraceInfo info = SampleInfo();
         info.MAG = mag;
