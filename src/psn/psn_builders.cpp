@@ -189,13 +189,14 @@ double EventDepth(float evdp) {
 }
 
 // Hundredths of the magnitude; an unset magnitude is written as 1.00. The
-// product is taken in single precision, as MAG is held.
+// product is taken in double precision, where it is exact, so it is rounded
+// once: 4.565f (4.56500005...) gives 457, not the 456 of a float product.
 std::int16_t Magnitude(float mag) {
     if (IsUndefined(mag)) {
         return 100;
     }
     std::optional<std::int16_t> hundredths =
-        RoundToInt<std::int16_t>(static_cast<double>(mag * 100.0f));
+        RoundToInt<std::int16_t>(static_cast<double>(mag) * 100.0);
     if (!hundredths) {
         throw UserError(
             "The magnitude MAG is outside -327.68 to 327.67, so it cannot be "

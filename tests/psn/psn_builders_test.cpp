@@ -192,7 +192,8 @@ TEST(PsnEventBlock, MagnitudeInHundredths) {
         {4.567f, 457},
         {0.125f, 12},  // exactly 12.5: half to even
         {0.375f, 38},  // exactly 37.5: half to even
-        {4.565f, 456},  // 456.5 in single precision
+        {4.565f, 457},  // 456.500005..., just above the half
+        {2.865f, 287},  // 286.500005..., just above the half
         {-1.5f, -150},
         {327.67f, 32767},  // 32767.0013...
         {-327.68f, -32768},  // -32767.9993...
