@@ -7,6 +7,7 @@
 #include "common/rounding.h"
 #include "common/user_error.h"
 #include "sac/sac_header.h"
+#include "trace/trace_times.h"
 
 namespace tremorline::psn {
 namespace {
@@ -49,44 +50,6 @@ PSNTime ToPSNTime(const trace::DateTime& time, std::int32_t nanoseconds) {
     return out;
 }
 
-bool IsLeapYear(std::int32_t year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-std::int32_t DaysInMonth(std::int32_t year, std::int32_t month) {
-    constexpr std::int32_t kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month == 2 && IsLeapYear(year)) {
-        return 29;
-    }
-    return kDays[(month - 1) % 12];
-}
-
-// One second later, carried through minute, hour, day, month and year.
-trace::DateTime NextSecond(trace::DateTime time) {
-    if (++time.second < 60) {
-        return time;
-    }
-    time.second = 0;
-    if (++time.minute < 60) {
-        return time;
-    }
-    time.minute = 0;
-    if (++time.hour < 24) {
-        return time;
-    }
-    time.hour = 0;
-    if (++time.day <= DaysInMonth(time.year, time.month)) {
-        return time;
-    }
-    time.day = 1;
-    if (++time.month <= 12) {
-        return time;
-    }
-    time.month = 1;
-    ++time.year;
-    return time;
-}
-
 // The reference time with NZMSEC as nanoseconds.
 PSNTime StartTime(const trace::TraceInfo& info) {
     std::int64_t nanoseconds = std::int64_t{info.NZMSEC} * kNanosecondsPerMillisecond;
@@ -101,7 +64,8 @@ PSNTime StartTime(const trace::TraceInfo& info) {
 
 // The event origin kept to tenths of a second. The fraction times ten is
 // taken in single precision, as the fraction is held, so 0.35 gives 3.5 and
-// rounds to 4 tenths. Ten tenths make a whole second, carried into the time.
+// rounds to 4 tenths. Ten tenths make a whole second, carried into the time
+// (which fails past the last day of 9999).
 PSNTime OriginTime(const trace::TraceInfo& info) {
     trace::DateTime origin{info.EventYear, info.EventMonth,  info.EventDay,
                            info.EventHour, info.EventMinute, info.EventSecond};
@@ -113,7 +77,7 @@ PSNTime OriginTime(const trace::TraceInfo& info) {
             "PSN origin time cannot be written.");
     }
     if (*tenths == 10) {
-        return ToPSNTime(NextSecond(origin), 0);
+        return ToPSNTime(trace::AddSeconds(origin, 1), 0);
     }
     return ToPSNTime(origin, *tenths * kNanosecondsPerTenth);
 }

@@ -63,10 +63,14 @@ std::int64_t FloorDivide(std::int64_t value, std::int64_t divisor) {
 // `start` moved by `seconds`, carrying into minutes, hours, days, months and
 // years; nothing when the result falls outside the years 100 to 9999. Worked
 // in whole days and seconds of the day, so no offset can overflow.
-std::optional<DateTime> AddSeconds(const DateTime& start, std::int64_t seconds) {
+std::optional<DateTime> MoveBySeconds(const DateTime& start, std::int64_t seconds) {
     const std::int64_t offset_days = FloorDivide(seconds, kSecondsPerDay);
+    // The remainder taken as `seconds % day` (not seconds - days * day, which
+    // overflows for the most negative offset), moved into 0 to a day.
+    const std::int64_t remainder = seconds % kSecondsPerDay;
     const std::int64_t second_of_day = start.hour * kSecondsPerHour + start.minute * 60 +
-                                       start.second + (seconds - offset_days * kSecondsPerDay);
+                                       start.second +
+                                       (remainder < 0 ? remainder + kSecondsPerDay : remainder);
     const std::int64_t days = DaysFromCivil(start.year, start.month, start.day) + offset_days +
                               second_of_day / kSecondsPerDay;
     if (days < DaysFromCivil(kFirstYear, 1, 1) || days > DaysFromCivil(kLastYear, 12, 31)) {
@@ -122,7 +126,7 @@ DateTime RefTimeOf(const TraceInfo& info) {
         throw UserError("The reference day of the year is out of range (NZJDAY " +
                         IntegerText(info.NZJDAY) + ").");
     }
-    std::optional<DateTime> ref = AddSeconds(info.YearStartTime, hours * kSecondsPerHour);
+    std::optional<DateTime> ref = MoveBySeconds(info.YearStartTime, hours * kSecondsPerHour);
     if (!ref) {
         throw UserError("The reference time falls outside the years 100 to 9999 (NZYEAR " +
                         IntegerText(info.NZYEAR) + ", NZJDAY " + IntegerText(info.NZJDAY) + ").");
@@ -156,7 +160,7 @@ void ComputeEventTime(TraceInfo& info) {
         info.EventWholeSeconds += 1;
     }
 
-    std::optional<DateTime> event = AddSeconds(info.RefTime, info.EventWholeSeconds);
+    std::optional<DateTime> event = MoveBySeconds(info.RefTime, info.EventWholeSeconds);
     if (!event) {
         throw UserError("The event time falls outside the years 100 to 9999 (O " +
                         FloatText(info.O) + ").");
@@ -173,6 +177,16 @@ void ComputeEventTime(TraceInfo& info) {
 }
 
 }  // namespace
+
+DateTime AddSeconds(const DateTime& start, std::int64_t seconds) {
+    std::optional<DateTime> moved = MoveBySeconds(start, seconds);
+    if (!moved) {
+        throw UserError("The time " + DateAndMinuteText(start) + TwoDigitText(start.second) +
+                        " moved by " + std::to_string(seconds) +
+                        " seconds falls outside the years 100 to 9999.");
+    }
+    return *moved;
+}
 
 void CopyTraceInfo(const sac::SacHeader& header, TraceInfo& info) {
     const auto& r = header.reals;

@@ -2,6 +2,8 @@
 
 // Filling TraceInfo at each load: the copied header values, then the times.
 
+#include <cstdint>
+
 #include "sac/sac_header.h"
 #include "trace/trace_info.h"
 
@@ -9,6 +11,11 @@ namespace tremorline::trace {
 
 // Copies the 25 interpreted header fields into `info`. Never fails.
 void CopyTraceInfo(const sac::SacHeader& header, TraceInfo& info);
+
+// `start` moved by `seconds` (either sign), carried through minutes, hours,
+// days, months and years of the Gregorian calendar. Throws UserError when the
+// result falls outside the years 100 to 9999.
+DateTime AddSeconds(const DateTime& start, std::int64_t seconds);
 
 // Computes the reference and event times and their texts from the copied
 // fields. Throws UserError, with a message for the user, when the reference

@@ -251,6 +251,18 @@ TEST(PsnEventBlock, OriginTimeKeptToTenthsWithTheWholeSecondCarried) {
     }
 }
 
+TEST(PsnEventBlock, OriginCarriedPastTheYear9999Fails) {
+    trace::TraceInfo info = SampleInfo();
+    info.EventYear = 9999;
+    info.EventMonth = 12;
+    info.EventDay = 31;
+    info.EventHour = 23;
+    info.EventMinute = 59;
+    info.EventSecond = 59;
+    info.EventFraction = 0.99f;
+    EXPECT_THROW(BuildPSNEventBlock(info), UserError);
+}
+
 TEST(PsnEventBlock, NoEventTimeLeavesTheOriginZeroButKeepsTheEvent) {
     trace::TraceInfo info = SampleInfo();  // event fields of an earlier trace
     info.NoEventTime = true;

@@ -43,6 +43,31 @@ TraceInfo Computed(const Reference& r) {
     return info;
 }
 
+TEST(AddSeconds, CarriesThroughTheCalendarWithinTheYears100To9999) {
+    struct Case {
+        DateTime start;
+        std::int64_t seconds;
+        DateTime result;
+    };
+    const Case cases[] = {
+        {{2005, 2, 1, 3, 5, 29}, 1, {2005, 2, 1, 3, 5, 30}},
+        {{2005, 12, 31, 23, 59, 59}, 1, {2006, 1, 1, 0, 0, 0}},
+        {{2004, 2, 28, 23, 59, 59}, 1, {2004, 2, 29, 0, 0, 0}},
+        {{1900, 2, 28, 23, 59, 59}, 1, {1900, 3, 1, 0, 0, 0}},
+        {{2000, 3, 1, 0, 0, 0}, -1, {2000, 2, 29, 23, 59, 59}},
+        {{2005, 2, 1, 3, 4, 5}, -86400 * 365, {2004, 2, 2, 3, 4, 5}},
+        {{100, 1, 1, 0, 0, 0}, 0, {100, 1, 1, 0, 0, 0}},
+        {{9999, 12, 31, 23, 59, 58}, 1, {9999, 12, 31, 23, 59, 59}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(AddSeconds(c.start, c.seconds), c.result) << c.start.year << " + " << c.seconds;
+    }
+    EXPECT_THROW(AddSeconds({9999, 12, 31, 23, 59, 59}, 1), UserError);
+    EXPECT_THROW(AddSeconds({100, 1, 1, 0, 0, 0}, -1), UserError);
+    EXPECT_THROW(AddSeconds({2005, 1, 1, 0, 0, 0}, std::numeric_limits<std::int64_t>::min()),
+                 UserError);
+}
+
 // The summaries of real files show most copied fields; these are the others.
 TEST(CopyTraceInfo, TakesTheFieldsTheSummaryDoesNotShow) {
     testing::SacBuilder builder;
