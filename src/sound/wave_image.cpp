@@ -93,9 +93,6 @@ std::optional<std::string> WaveFileName(std::string_view trace_file_title) {
             --end;
         }
     }
-    if (end == 0) {
-        return std::nullopt;
-    }
     return std::string(trace_file_title.substr(0, end)) + ".wav";
 }
 

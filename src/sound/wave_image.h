@@ -35,7 +35,8 @@ std::optional<PcmSound> ReadWaveImage(std::span<const unsigned char> image);
 
 // The name of the sound file of a trace file: its name less the last four
 // characters (an extension such as ".SAC", whatever they are), then ".wav".
-// Nothing when the name has four characters or fewer, which leave no name.
+// A name of exactly four characters gives ".wav"; nothing when the name has
+// fewer than four characters, which cannot lose four.
 // Characters are counted in UTF-8, so a name is never cut inside one.
 std::optional<std::string> WaveFileName(std::string_view trace_file_title);
 

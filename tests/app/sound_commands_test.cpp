@@ -251,6 +251,26 @@ TEST_F(SoundCommands, SaveWritesThePlayedImageUnderTheTraceName) {
     EXPECT_EQ(RateIn(replaced), 8000);
 }
 
+TEST_F(SoundCommands, SaveNamesTheFileAfterTheTraceTitle) {
+    const struct {
+        const char* title;
+        const char* saved;
+    } cases[] = {
+        {"event.SAC", "event.wav"},
+        {".SAC", ".wav"},  // four characters: the name is the extension alone
+    };
+    for (const auto& c : cases) {
+        Load({-1000, 3000, -500}, c.title);
+        SetUpSound(state_, window_);
+        PlayAt("8000");
+        window_.messages.clear();
+        SaveSound(state_, window_);
+        EXPECT_EQ(window_.messages, std::vector<std::string>{std::string(c.saved) + "done."})
+            << c.title;
+        EXPECT_EQ(ReadFileBytes(dir_ / c.saved).size(), 50u) << c.title;
+    }
+}
+
 TEST_F(SoundCommands, SaveRefusalsSayWhatFailed) {
     const struct {
         const char* what;
@@ -259,7 +279,7 @@ TEST_F(SoundCommands, SaveRefusalsSayWhatFailed) {
         bool remove_folder;
         const char* message_part;
     } cases[] = {
-        {"title of four characters", ".SAC", true, false, "too short to name a sound file"},
+        {"title of three characters", "SAC", true, false, "too short to name a sound file"},
         {"no play yet", "event.SAC", false, false, "Play it at a chosen rate first"},
         {"folder gone", "event.SAC", true, true, "Cannot create event.wav"},
     };

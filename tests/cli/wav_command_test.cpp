@@ -68,6 +68,16 @@ TEST(WavCommand, WritesWhatSaveSoundWritesForRealTraces) {
     }
 }
 
+TEST(WavCommand, AFourCharacterNameGivesTheExtensionAlone) {
+    TempDir in;
+    TempDir out;
+    testing::SacBuilder().Samples({1.0f, 2.0f}).WriteTo(in / "abcd");
+    std::ostringstream report;
+    WriteWavForTrace((in / "abcd").string(), 8000, out.path(), report);
+    EXPECT_EQ(report.str(), (in / "abcd").string() + ": wrote " + (out / ".wav").string() + "\n");
+    EXPECT_EQ(ReadFileBytes(out / ".wav").size(), 48u);
+}
+
 TEST(WavCommand, TracesWithoutASoundAreRefusedAndWriteNothing) {
     const struct {
         const char* name;
@@ -75,7 +85,7 @@ TEST(WavCommand, TracesWithoutASoundAreRefusedAndWriteNothing) {
         const char* reason_part;
     } cases[] = {
         {"flat.sac", std::vector<float>(50, 3.0f), "does not vary"},
-        {"abcd", {1.0f, 2.0f}, "too short to name a sound file"},
+        {"abc", {1.0f, 2.0f}, "too short to name a sound file"},
     };
     for (const auto& c : cases) {
         TempDir in;
