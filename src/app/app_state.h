@@ -26,7 +26,7 @@ struct AppState {
     std::vector<float> Samples;
     trace::TraceInfo TraceInfo;
     std::string summary;
-    psn::PSNRecords PSNRecords;  // as the last Make PSN built them
+    psn::PSNRecords PSNRecords;    // as the last Make PSN built them
     sound::SoundState SoundState;  // as the last set-up and play left it
 };
 

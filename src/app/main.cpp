@@ -38,10 +38,8 @@ int main(int argc, char* argv[]) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
     const tremorline::app::ProgramIdentity& identity = tremorline::app::Identity();
     QApplication::setApplicationName(identity.title);
-    QApplication::setApplicationVersion(QString("%1.%2.%3")
-                                            .arg(identity.major)
-                                            .arg(identity.minor)
-                                            .arg(identity.revision));
+    QApplication::setApplicationVersion(
+        QString("%1.%2.%3").arg(identity.major).arg(identity.minor).arg(identity.revision));
     QApplication::setOrganizationName(identity.company);
     QApplication::setWindowIcon(tremorline::app::ProgramIcon());
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -42,6 +43,9 @@ QPushButton* MakeWrappingButton(const QString& caption, QWidget* parent) {
     layout->addWidget(label);
     return button;
 }
+
+const QString kSacFilter = QStringLiteral("SAC Files (*.SAC)");
+const QString kAllFilesFilter = QStringLiteral("All Files (*.*)");
 
 QString FromLocal(const std::string& text) {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
@@ -136,7 +140,9 @@ void Form1::StartUp(const std::string& argument_string) {
     app::StartUp(state_, *this, argument_string);
 }
 
-void Form1::SetLabel1(const std::string& text) { Label1->setText(FromLocal(text)); }
+void Form1::SetLabel1(const std::string& text) {
+    Label1->setText(FromLocal(text));
+}
 
 void Form1::SetText1(const std::string& text) {
     // Header texts are bytes: each shows as its Latin-1 character. CR LF line
@@ -179,7 +185,9 @@ bool Form1::IsEnabled(Control control) const {
     return WidgetFor(control)->isEnabled();
 }
 
-std::string Form1::Combo1Text() const { return Combo1->currentText().toStdString(); }
+std::string Form1::Combo1Text() const {
+    return Combo1->currentText().toStdString();
+}
 
 void Form1::ShowMessage(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, kTitle, FromLocal(text), QMessageBox::Ok, this);
@@ -202,8 +210,17 @@ std::optional<std::filesystem::path> Form1::ChooseTraceFile() {
     dialog.setObjectName("CommonDialog1");
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({"SAC Files (*.SAC)", "All Files (*.*)"});
+    dialog.setNameFilters({kSacFilter, kAllFilesFilter});
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    // "*.*" asks for a dot in the name on this platform; the All Files choice
+    // must show every file, so its pattern is widened to "*" (its text stays).
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+        if (f == kAllFilesFilter) {
+            if (auto* model = dialog.findChild<QFileSystemModel*>()) {
+                model->setNameFilters({"*"});
+            }
+        }
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
@@ -224,9 +241,13 @@ void Form1::mnuItemExit_Click() {
     QApplication::exit(0);
 }
 
-void Form1::mnuMakePSN_Click() { MakePsn(state_, *this); }
+void Form1::mnuMakePSN_Click() {
+    MakePsn(state_, *this);
+}
 
-void Form1::mnuItemAbout_Click() { ShowAbout(about_, this); }
+void Form1::mnuItemAbout_Click() {
+    ShowAbout(about_, this);
+}
 
 void Form1::mnuItemDetails_Click() {
     HelpText viewer(this);
@@ -234,10 +255,16 @@ void Form1::mnuItemDetails_Click() {
     viewer.DISPLAY();
 }
 
-void Form1::Command1_Click() { app::SetUpSound(state_, *this); }
+void Form1::Command1_Click() {
+    app::SetUpSound(state_, *this);
+}
 
-void Form1::PlaySound_Click() { app::PlaySound(state_, *this, player_); }
+void Form1::PlaySound_Click() {
+    app::PlaySound(state_, *this, player_);
+}
 
-void Form1::SaveWAVE_Click() { app::SaveSound(state_, *this); }
+void Form1::SaveWAVE_Click() {
+    app::SaveSound(state_, *this);
+}
 
 }  // namespace tremorline::app

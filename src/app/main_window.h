@@ -29,7 +29,7 @@ namespace tremorline::app {
 class Form1 : public QMainWindow, public WindowOps {
     Q_OBJECT
 
-public:
+  public:
     // The caption of the window and of every message box.
     static constexpr const char* kTitle = "Tremorline";
     // The rate list, "0" meaning that no rate is chosen.
@@ -53,7 +53,7 @@ public:
 
     AppState& state() { return state_; }
 
-private slots:
+  private slots:
     void mnuItemOpen_Click();
     void mnuItemClose_Click();
     void mnuItemExit_Click();
@@ -64,7 +64,7 @@ private slots:
     void PlaySound_Click();
     void SaveWAVE_Click();
 
-private:
+  private:
     void BuildControls();
     void BuildMenus();
     QAction* ActionFor(Control control) const;
@@ -85,6 +85,8 @@ private:
 };
 
 // Twips (1/1440 inch) to logical pixels, at 15 twips to the pixel.
-constexpr int Twips(int twips) { return twips / 15; }
+constexpr int Twips(int twips) {
+    return twips / 15;
+}
 
 }  // namespace tremorline::app

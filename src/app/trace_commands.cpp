@@ -121,7 +121,8 @@ void LoadSacFile(AppState& state, WindowOps& window) {
 void ShowHeaderSummary(AppState& state, WindowOps& window) {
     trace::CopyTraceInfo(state.SacHeader, state.TraceInfo);
     trace::ComputeTraceTimes(state.TraceInfo);
-    state.summary = trace::HeaderSummaryText(state.TraceFileTitle, state.SacHeader, state.TraceInfo);
+    state.summary =
+        trace::HeaderSummaryText(state.TraceFileTitle, state.SacHeader, state.TraceInfo);
     window.SetText1(state.summary);
     window.SetEnabled(Control::MakePsn, true);
 }

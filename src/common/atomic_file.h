@@ -13,7 +13,7 @@
 namespace tremorline {
 
 class AtomicFile {
-public:
+  public:
     // Creates the temporary file. Throws UserError naming the target and the
     // system's reason when the folder cannot take it.
     explicit AtomicFile(std::filesystem::path target);
@@ -28,7 +28,7 @@ public:
 
     const std::filesystem::path& target() const { return target_; }
 
-private:
+  private:
     static constexpr std::size_t kWritebackChunk = std::size_t{8} << 20;
 
     void StartWriteback(std::uint64_t written);

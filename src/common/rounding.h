@@ -17,7 +17,9 @@ namespace tremorline {
 // (2.5 -> 2, 3.5 -> 4, -2.5 -> -2). NaN and infinities come back unchanged.
 // This is the floating-point unit's default rounding, which the program never
 // changes; nearbyint uses it without raising the inexact exception.
-inline double RoundHalfEven(double value) { return std::nearbyint(value); }
+inline double RoundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 // The whole number `value` as type Int, or nothing when it is NaN, infinite,
 // fractional or outside Int's range.

@@ -30,9 +30,8 @@ constexpr std::array<std::string_view, 8> kIntegerLabels = {
 };
 
 constexpr std::array<std::string_view, 5> kTextLabels = {
-    "KSTNM KEVNM* KHOLE KO       ", "KA KT0 KT1 KT2 KT3          ",
-    "KT4 KT5 KT6 KT7 KT8         ", "KT9 KF KUSER0 KUSER1 KUSER2 ",
-    "KCMPNM KNETWK KDATRD KINST  ",
+    "KSTNM KEVNM* KHOLE KO       ", "KA KT0 KT1 KT2 KT3          ", "KT4 KT5 KT6 KT7 KT8         ",
+    "KT9 KF KUSER0 KUSER1 KUSER2 ", "KCMPNM KNETWK KDATRD KINST  ",
 };
 
 static_assert(AllOfWidth(kRealLabels, kRealLabelWidth));

@@ -12,7 +12,9 @@
 namespace tremorline::sac {
 namespace {
 
-bool IsDayOfYear(std::int32_t value) { return value > 0 && value < 367; }
+bool IsDayOfYear(std::int32_t value) {
+    return value > 0 && value < 367;
+}
 
 }  // namespace
 
@@ -34,7 +36,9 @@ void SwapHeader(SacHeader& header) {
     }
 }
 
-void BlankTextNulls(TextSlot& slot) { std::replace(slot.begin(), slot.end(), '\0', ' '); }
+void BlankTextNulls(TextSlot& slot) {
+    std::replace(slot.begin(), slot.end(), '\0', ' ');
+}
 
 SacHeader ParseSacHeader(std::span<const unsigned char, kHeaderSize> bytes, ByteOrder order) {
     SacHeader header;
@@ -42,7 +46,8 @@ SacHeader ParseSacHeader(std::span<const unsigned char, kHeaderSize> bytes, Byte
         header.reals[i] = std::bit_cast<float>(LoadLE32(bytes.data() + 4 * i));
     }
     for (std::size_t j = 0; j < kIntegerCount; ++j) {
-        header.ints[j] = std::bit_cast<std::int32_t>(LoadLE32(bytes.data() + kIntegerOffset + 4 * j));
+        header.ints[j] =
+            std::bit_cast<std::int32_t>(LoadLE32(bytes.data() + kIntegerOffset + 4 * j));
     }
     for (std::size_t s = 0; s < kTextSlotCount; ++s) {
         std::memcpy(header.texts[s].data(), bytes.data() + kTextOffset + kTextSlotSize * s,

@@ -31,8 +31,8 @@ TraceFile::TraceFile(const std::filesystem::path& path) : path_(path) {
         int saved = errno;
         ::close(fd_);
         fd_ = -1;
-        Throw(path, S_ISDIR(info.st_mode) ? "it is a folder" : (saved ? std::strerror(saved)
-                                                                      : "not a regular file"));
+        Throw(path, S_ISDIR(info.st_mode) ? "it is a folder"
+                                          : (saved ? std::strerror(saved) : "not a regular file"));
     }
     int flags = ::fcntl(fd_, F_GETFL);
     if (flags >= 0) {
@@ -60,8 +60,8 @@ void TraceFile::ReadAt(std::uint64_t offset, std::span<unsigned char> out) const
         if (offset + done > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) {
             Throw(path_, "the file is too large");
         }
-        ssize_t got = ::pread(fd_, out.data() + done, out.size() - done,
-                              static_cast<off_t>(offset + done));
+        ssize_t got =
+            ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
         if (got < 0) {
             if (errno == EINTR) {
                 continue;

@@ -12,7 +12,7 @@
 namespace tremorline::sac {
 
 class TraceFile {
-public:
+  public:
     // Opens a regular file for reading; throws UserError with the system's
     // reason otherwise. A FIFO or device is refused without blocking on it.
     explicit TraceFile(const std::filesystem::path& path);
@@ -28,7 +28,7 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
     int fd_ = -1;
 };

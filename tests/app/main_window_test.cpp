@@ -2,16 +2,16 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QFileDialog>
-#include <QFileSystemModel>
-#include <QListView>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -22,7 +22,7 @@ using tremorline::app::Form1;
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     static QString TestFile(const char* name) {
         return QString(TREMORLINE_TESTDATA_DIR) + "/" + name;
     }
@@ -41,7 +41,7 @@ private:
         return Find<QWidget>(window, name)->isEnabled();
     }
 
-private slots:
+  private slots:
     void controlsStandWhereTheyBelong_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QRect>("geometry");
@@ -82,8 +82,8 @@ private slots:
         for (QAction* action : Find<QMenu>(window, "mnuFile")->actions()) {
             file << action->objectName() + "=" + action->text();
         }
-        QCOMPARE(file, (QStringList{"mnuItemOpen=&Open", "mnuItemClose=&Close",
-                                    "mnuItemExit=&Exit"}));
+        QCOMPARE(file,
+                 (QStringList{"mnuItemOpen=&Open", "mnuItemClose=&Close", "mnuItemExit=&Exit"}));
         QStringList help;
         for (QAction* action : Find<QMenu>(window, "mnuHelp")->actions()) {
             help << action->objectName() + "=" + action->text();
@@ -138,37 +138,50 @@ private slots:
         QVERIFY(text->font().bold());
     }
 
-    void openDialogShowsSacFilesInAnyLetterCase() {
+    void openDialogShowsSacFilesInAnyLetterCaseAndAllFiles() {
         QTemporaryDir dir;
-        for (const char* name : {"a.sac", "B.SAC", "c.Sac", "notes.txt"}) {
+        for (const char* name : {"a.sac", "B.SAC", "c.Sac", "notes.txt", "noext"}) {
             QFile file(dir.filePath(name));
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
         Form1 window;
-        QStringList shown;
         QStringList filters;
+        QStringList sac_files;
+        QStringList all_files;
         QTimer::singleShot(0, [&] {
             auto* dialog = window.findChild<QFileDialog*>("CommonDialog1");
             if (dialog == nullptr) {
-                return;  // ChooseTraceFile then blocks; the test's timeout reports it
+                return;  // ChooseTraceFile then blocks; the test's time limit reports it
             }
             filters = dialog->nameFilters();
             dialog->setDirectory(dir.path());
             auto* view = dialog->findChild<QListView*>("listView");
-            auto rows = [view] { return view->model()->rowCount(view->rootIndex()); };
             // The folder is read in the background; wait until it settles.
-            if (QTest::qWaitFor([&] { return rows() >= 3; }, 20000)) {
-                QTest::qWait(200);
-            }
-            for (int row = 0; row < rows(); ++row) {
-                shown << view->model()->index(row, 0, view->rootIndex()).data().toString();
-            }
+            auto shown = [view](int at_least) {
+                auto rows = [view] { return view->model()->rowCount(view->rootIndex()); };
+                if (QTest::qWaitFor([&] { return rows() >= at_least; }, 20000)) {
+                    QTest::qWait(200);
+                }
+                QStringList names;
+                for (int row = 0; row < rows(); ++row) {
+                    names << view->model()->index(row, 0, view->rootIndex()).data().toString();
+                }
+                names.sort();
+                return names;
+            };
+            sac_files = shown(3);
+            // As the user picks the second choice from the list.
+            auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+            types->setCurrentIndex(1);
+            emit types->activated(1);
+            emit types->textActivated(types->currentText());
+            all_files = shown(5);
             dialog->reject();
         });
         QVERIFY(!window.ChooseTraceFile().has_value());  // cancelled
         QCOMPARE(filters, (QStringList{"SAC Files (*.SAC)", "All Files (*.*)"}));
-        shown.sort();
-        QCOMPARE(shown, (QStringList{"B.SAC", "a.sac", "c.Sac"}));
+        QCOMPARE(sac_files, (QStringList{"B.SAC", "a.sac", "c.Sac"}));
+        QCOMPARE(all_files, (QStringList{"B.SAC", "a.sac", "c.Sac", "noext", "notes.txt"}));
     }
 };
 

@@ -16,11 +16,11 @@ using testing::TempDir;
 
 // Restores the process's current folder, which Open changes.
 class CurrentFolderGuard {
-public:
+  public:
     CurrentFolderGuard() : saved_(std::filesystem::current_path()) {}
     ~CurrentFolderGuard() { std::filesystem::current_path(saved_); }
 
-private:
+  private:
     std::filesystem::path saved_;
 };
 
@@ -44,7 +44,7 @@ void AllEnabled(FakeWindow& window) {
 }
 
 class TraceCommands : public ::testing::Test {
-protected:
+  protected:
     TraceCommands() {
         good_ = dir_ / "good.sac";
         SacBuilder().Text(sac::text::KSTNM, "GOOD").WriteTo(good_);
@@ -73,7 +73,9 @@ TEST(ArgumentString, QuotesAreDroppedOnlyWhenTheyEncloseThePath) {
     const Case cases[] = {
         {{}, "", "", ""},
         {{"abc.sacx"}, "abc.sacx", "abc.sacx", "abc.sacx"},
-        {{"\"/data/my trace.SAC\""}, "\"/data/my trace.SAC\"", "/data/my trace.SAC",
+        {{"\"/data/my trace.SAC\""},
+         "\"/data/my trace.SAC\"",
+         "/data/my trace.SAC",
          "my trace.SAC"},
         {{"/data/my", "trace.sac"}, "/data/my trace.sac", "/data/my trace.sac", "my trace.sac"},
         {{"\"half.sac"}, "\"half.sac", "\"half.sac", "\"half.sac"},

@@ -16,7 +16,9 @@ namespace {
 using testing::ReadFileBytes;
 using testing::TempDir;
 
-std::vector<unsigned char> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+std::vector<unsigned char> Bytes(const std::string& text) {
+    return {text.begin(), text.end()};
+}
 
 void WriteWhole(const std::filesystem::path& path, const std::string& text) {
     AtomicFile file(path);

@@ -91,13 +91,12 @@ TEST(HeaderLayout, FieldsStandAtTheirOffsets) {
     std::vector<unsigned char> bytes = builder.Bytes();
     ASSERT_EQ(bytes.size(), kHeaderSize);
     // Mark a few fields straight in the bytes.
-    PutLEI32(bytes, 316, 1234);                      // NPTS
-    PutLEF32(bytes, 4 * 39, 4.5f);                   // MAG
+    PutLEI32(bytes, 316, 1234);                        // NPTS
+    PutLEF32(bytes, 4 * 39, 4.5f);                     // MAG
     std::memcpy(&bytes[448], "0123456789ABCDEF", 16);  // KEVNM, two slots
-    std::memcpy(&bytes[480], "KA-SLOT5", 8);          // KA, number 114
-    SacHeader header = ParseSacHeader(std::span<const unsigned char, kHeaderSize>(bytes.data(),
-                                                                                  kHeaderSize),
-                                      ByteOrder::Little);
+    std::memcpy(&bytes[480], "KA-SLOT5", 8);           // KA, number 114
+    SacHeader header = ParseSacHeader(
+        std::span<const unsigned char, kHeaderSize>(bytes.data(), kHeaderSize), ByteOrder::Little);
     EXPECT_EQ(header.ints[integer::NPTS], 1234);
     EXPECT_EQ(header.reals[real::MAG], 4.5f);
     EXPECT_EQ(header.Text(text::KSTNM), "ABCDE   ");
@@ -113,7 +112,10 @@ TEST(TextNulls, NulsBecomeSpacesAndNothingElseChanges) {
     const Case cases[] = {
         {std::string("ABC\0\0\0\0\0", 8), "ABC     "},
         {"        ", "        "},
-        {std::string("PIN1\0" "5\0\0", 8), "PIN1 5  "},
+        {std::string("PIN1\0"
+                     "5\0\0",
+                     8),
+         "PIN1 5  "},
         {"\xE9t\xE9  abc", "\xE9t\xE9  abc"},
     };
     for (const Case& c : cases) {

@@ -15,7 +15,7 @@
 namespace tremorline::testing {
 
 class FakeWindow : public app::WindowOps {
-public:
+  public:
     std::string label1;
     std::string text1;
     std::string combo1 = "0";
@@ -55,7 +55,7 @@ public:
 
 // Records every image handed to it; plays nothing.
 class FakePlayer : public app::SoundPlayer {
-public:
+  public:
     std::vector<app::WaveImageBytes> played;
     void Play(app::WaveImageBytes image) override { played.push_back(std::move(image)); }
 };

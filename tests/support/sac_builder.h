@@ -20,7 +20,7 @@
 namespace tremorline::testing {
 
 class SacBuilder {
-public:
+  public:
     SacBuilder() {
         reals_.fill(sac::kUndefined);
         ints_.fill(-12345);
@@ -97,7 +97,7 @@ public:
                   static_cast<std::streamsize>(bytes.size()));
     }
 
-private:
+  private:
     void Put(std::vector<unsigned char>& out, std::uint32_t v) const {
         for (int i = 0; i < 4; ++i) {
             int shift = big_endian_ ? 8 * (3 - i) : 8 * i;

@@ -13,7 +13,7 @@
 namespace tremorline::testing {
 
 class TempDir {
-public:
+  public:
     TempDir() {
         std::random_device seed;
         std::mt19937_64 gen(seed());
@@ -38,7 +38,7 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -48,6 +48,8 @@ inline std::vector<unsigned char> ReadFileBytes(const std::filesystem::path& pat
 }
 
 // The folder of the shared real SAC files, passed in by the build.
-inline std::filesystem::path TestDataDir() { return TREMORLINE_TESTDATA_DIR; }
+inline std::filesystem::path TestDataDir() {
+    return TREMORLINE_TESTDATA_DIR;
+}
 
 }  // namespace tremorline::testing
