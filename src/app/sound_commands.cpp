@@ -99,14 +99,9 @@ void SaveSound(AppState& state, WindowOps& window) {
         if (state.SoundState.WaveHeader.SampleRate <= 0) {
             throw UserError("The sound has no sample rate yet. Play it at a chosen rate first.");
         }
-        const auto name = sound::WaveFileName(state.TraceFileTitle);
-        if (!name) {
-            throw UserError("The trace file's name \"" + state.TraceFileTitle +
-                            "\" is too short to name a sound file after it: dropping its last "
-                            "four characters leaves nothing.");
-        }
-        sound::WriteWaveFile(*name, state.SoundState.WaveHeader, state.SoundState.WaveData);
-        window.ShowMessage(*name + "done.");
+        const std::string name = sound::WaveFileName(state.TraceFileTitle);
+        sound::WriteWaveFile(name, state.SoundState.WaveHeader, state.SoundState.WaveData);
+        window.ShowMessage(name + "done.");
     });
 }
 

@@ -6,7 +6,6 @@
 
 #include "cli/batch.h"
 #include "cli/loaded_trace.h"
-#include "common/user_error.h"
 #include "sound/play_rate.h"
 #include "sound/sound_levels.h"
 #include "sound/wave_data.h"
@@ -48,17 +47,12 @@ std::vector<std::int16_t> AudioSamples(const LoadedTrace& trace) {
 void WriteWavForTrace(const std::string& file, std::int32_t rate,
                       const std::filesystem::path& output_dir, std::ostream& report) {
     const LoadedTrace trace(file);
-    const auto name = sound::WaveFileName(trace.title());
-    if (!name) {
-        throw UserError("the name \"" + trace.title() +
-                        "\" is too short to name a sound file after it: dropping its last four "
-                        "characters leaves nothing.");
-    }
+    const std::string name = sound::WaveFileName(trace.title());
     sound::WaveHeader header;
     sound::BuildWaveHeader(header, trace.info().NPTS);
     sound::SetPlayRate(header, rate);
     const std::vector<std::int16_t> wave_data = AudioSamples(trace);
-    const std::filesystem::path target = output_dir / *name;
+    const std::filesystem::path target = output_dir / name;
     sound::WriteWaveFile(target, header, wave_data);
     report << file << ": wrote " << target.string() << '\n';
 }

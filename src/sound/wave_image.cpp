@@ -82,11 +82,13 @@ std::optional<PcmSound> ReadWaveImage(std::span<const unsigned char> image) {
     return PcmSound{rate, kWaveDataOffset, static_cast<std::size_t>(data_size)};
 }
 
-std::optional<std::string> WaveFileName(std::string_view trace_file_title) {
+std::string WaveFileName(std::string_view trace_file_title) {
     std::size_t end = trace_file_title.size();
     for (std::size_t dropped = 0; dropped < kExtensionLength; ++dropped) {
         if (end == 0) {
-            return std::nullopt;
+            throw UserError("The trace file's name \"" + std::string(trace_file_title) +
+                            "\" is too short to name a sound file after it: it has fewer than "
+                            "four characters.");
         }
         --end;
         while (end > 0 && IsUtf8Continuation(trace_file_title[end])) {

@@ -35,10 +35,10 @@ std::optional<PcmSound> ReadWaveImage(std::span<const unsigned char> image);
 
 // The name of the sound file of a trace file: its name less the last four
 // characters (an extension such as ".SAC", whatever they are), then ".wav".
-// A name of exactly four characters gives ".wav"; nothing when the name has
-// fewer than four characters, which cannot lose four.
-// Characters are counted in UTF-8, so a name is never cut inside one.
-std::optional<std::string> WaveFileName(std::string_view trace_file_title);
+// A name of exactly four characters gives ".wav"; a shorter one cannot lose
+// four, and is refused with UserError saying so. Characters are counted in
+// UTF-8, so a name is never cut inside one.
+std::string WaveFileName(std::string_view trace_file_title);
 
 // Writes the image of `header` and `wave_data` to `path` whole or not at all:
 // a failure leaves any earlier file of that name as it was. Throws UserError

@@ -38,7 +38,7 @@ std::vector<unsigned char> SavedByWindow(const std::filesystem::path& trace,
     std::filesystem::current_path(folder);
     app::SaveSound(state, window);
     std::filesystem::current_path(saved_from);
-    return ReadFileBytes(folder / sound::WaveFileName(trace.filename().string()).value());
+    return ReadFileBytes(folder / sound::WaveFileName(trace.filename().string()));
 }
 
 TEST(WavCommand, WritesWhatSaveSoundWritesForRealTraces) {

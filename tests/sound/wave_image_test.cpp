@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/user_error.h"
 #include "sound/wave_data.h"
 #include "support/temp_dir.h"
 
@@ -19,7 +20,7 @@ using testing::TempDir;
 TEST(WaveFileName, DropsTheLastFourCharactersAndAddsWav) {
     const struct {
         const char* title;
-        const char* name;  // nullptr: no name can be formed
+        const char* name;  // nullptr: refused, the name is too short
     } cases[] = {
         {"event.SAC", "event.wav"},
         {"trace.sacx", "trace..wav"},
@@ -34,11 +35,10 @@ TEST(WaveFileName, DropsTheLastFourCharactersAndAddsWav) {
         {"\xC3\xA9.s", nullptr},
     };
     for (const auto& c : cases) {
-        const auto name = WaveFileName(c.title);
         if (c.name == nullptr) {
-            EXPECT_FALSE(name.has_value()) << c.title;
+            EXPECT_THROW(WaveFileName(c.title), UserError) << c.title;
         } else {
-            EXPECT_EQ(name.value_or("(none)"), c.name) << c.title;
+            EXPECT_EQ(WaveFileName(c.title), c.name) << c.title;
         }
     }
 }
