@@ -58,6 +58,7 @@ void SetUpSound(AppState& state, WindowOps& window) {
         state.SoundState.SoundLevels = built.levels;
         state.SoundState.WaveData = std::move(built.wave_data);
         state.SoundState.WaveHeader = built.header;
+        state.SoundState.TraceFileTitle = state.TraceFileTitle;
         window.ShowMessage(sound::RateAdviceText(state.TraceInfo.DELTA));
         window.SetEnabled(Control::PlaySound, true);
     });
@@ -99,7 +100,7 @@ void SaveSound(AppState& state, WindowOps& window) {
         if (state.SoundState.WaveHeader.SampleRate <= 0) {
             throw UserError("The sound has no sample rate yet. Play it at a chosen rate first.");
         }
-        const std::string name = sound::WaveFileName(state.TraceFileTitle);
+        const std::string name = sound::WaveFileName(state.SoundState.TraceFileTitle);
         sound::WriteWaveFile(name, state.SoundState.WaveHeader, state.SoundState.WaveData);
         window.ShowMessage(name + "done.");
     });

@@ -21,9 +21,10 @@ void SetUpSound(AppState& state, WindowOps& window);
 void PlaySound(AppState& state, WindowOps& window, SoundPlayer& player);
 
 // Save Sound (SaveWAVE_Click): writes the image of the current header and
-// audio samples to the trace's name with ".wav" for its last four
-// characters, in the current folder, and says "<name>done.". The audio
-// samples are kept, so Play and Save go on working until the next set-up.
+// audio samples to the name of the trace they were set up from, with ".wav"
+// for its last four characters, in the current folder, and says
+// "<name>done.". The audio samples are kept, so Play and Save go on working
+// until the next set-up.
 void SaveSound(AppState& state, WindowOps& window);
 
 }  // namespace tremorline::app

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "sound/sound_levels.h"
@@ -17,6 +18,9 @@ struct SoundState {
     std::vector<std::int16_t> WaveData;  // empty until the first set-up
     std::int32_t PlayRate = 0;           // the rate of the last play, 0 included
     sound::WaveHeader WaveHeader;
+    // The title of the trace file WaveData was built from. The saved file is
+    // named after it, not after whatever trace was opened since.
+    std::string TraceFileTitle;
     // The image last handed to the player. Shared, so that the player keeps
     // it alive for as long as it plays, whatever replaces it here.
     std::shared_ptr<const std::vector<unsigned char>> PlayBuffer;

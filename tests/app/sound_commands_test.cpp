@@ -271,6 +271,27 @@ TEST_F(SoundCommands, SaveNamesTheFileAfterTheTraceTitle) {
     }
 }
 
+// An Open that fails in the summary still takes the new file's title, while
+// Save Sound stays enabled for the sound already set up: that sound keeps
+// the name of the trace it came from.
+TEST_F(SoundCommands, SaveAfterAFailedOpenNamesTheSoundAfterItsOwnTrace) {
+    Load({-1000, 3000, -500}, "A.sac");
+    SetUpSound(state_, window_);
+    PlayAt("8000");
+    SacBuilder().Int(sac::integer::NZYEAR, -12345).WriteTo(dir_ / "other.sac");
+    window_.chosen_files.push_back(dir_ / "other.sac");
+    OpenTraceFile(state_, window_);
+    ASSERT_EQ(window_.text1, "Error");
+    ASSERT_EQ(state_.TraceFileTitle, "other.sac");
+    ASSERT_TRUE(Enabled(Control::SaveSound));
+    window_.messages.clear();
+
+    SaveSound(state_, window_);
+    EXPECT_EQ(window_.messages, std::vector<std::string>{"A.wavdone."});
+    EXPECT_EQ(ReadFileBytes(dir_ / "A.wav"), *player_.played.back());
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "other.wav"));
+}
+
 TEST_F(SoundCommands, SaveRefusalsSayWhatFailed) {
     const struct {
         const char* what;
