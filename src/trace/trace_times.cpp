@@ -1,5 +1,6 @@
 #include "trace/trace_times.h"
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -140,27 +141,59 @@ std::string DateAndMinuteText(const DateTime& time) {
            " " + TwoDigitText(time.hour) + ":" + TwoDigitText(time.minute) + ":";
 }
 
+// Sets `out` to the part of `fraction` in [0, 1) and returns the whole
+// seconds taken from it. A fraction within one second of that range is
+// moved by one second in single precision; one further out (NZMSEC beyond
+// 0-999) by its floor, in double precision. A fraction that rounds up to 1
+// in single precision becomes a whole second.
+std::int64_t SplitEventFraction(double fraction, float& out) {
+    out = static_cast<float>(fraction);
+    double carried = 0.0;
+    if (out < 0.0f) {
+        out += 1.0f;
+        carried = -1.0;
+    } else if (out >= 1.0f) {
+        out -= 1.0f;
+        carried = 1.0;
+    }
+    if (out < 0.0f || out >= 1.0f) {
+        const double rest = fraction - carried;
+        const double floor = std::floor(rest);
+        out = static_cast<float>(rest - floor);
+        carried += floor;
+    }
+    if (out == 1.0f) {
+        out = 0.0f;
+        carried += 1.0;
+    }
+    // NZMSEC / 1000 is at most about 2.2 million, so this always fits.
+    return NarrowWhole<std::int64_t>(carried).value_or(0);
+}
+
+// a + b, or nothing when the sum does not fit 64 bits.
+std::optional<std::int64_t> AddWithoutOverflow(std::int64_t a, std::int64_t b) {
+    if ((b > 0 && a > std::numeric_limits<std::int64_t>::max() - b) ||
+        (b < 0 && a < std::numeric_limits<std::int64_t>::min() - b)) {
+        return std::nullopt;
+    }
+    return a + b;
+}
+
 void ComputeEventTime(TraceInfo& info) {
     std::optional<std::int64_t> whole = RoundToInt<std::int64_t>(info.O);
     if (!whole) {
         throw UserError("The event offset is not a usable number of seconds (O " +
                         FloatText(info.O) + ").");
     }
-    info.EventWholeSeconds = *whole;
     const double fraction = (static_cast<double>(info.O) - static_cast<double>(*whole)) +
                             static_cast<double>(info.NZMSEC) / 1000.0;
-    info.EventFraction = static_cast<float>(fraction);
-    // |whole| stays below 2^63 - 1024 (the largest double below 2^63), so a
-    // step of one cannot overflow.
-    if (info.EventFraction < 0.0f) {
-        info.EventFraction += 1.0f;
-        info.EventWholeSeconds -= 1;
-    } else if (info.EventFraction >= 1.0f) {
-        info.EventFraction -= 1.0f;
-        info.EventWholeSeconds += 1;
+    const std::int64_t carried = SplitEventFraction(fraction, info.EventFraction);
+    std::optional<std::int64_t> whole_seconds = AddWithoutOverflow(*whole, carried);
+    if (whole_seconds) {
+        info.EventWholeSeconds = *whole_seconds;
     }
-
-    std::optional<DateTime> event = MoveBySeconds(info.RefTime, info.EventWholeSeconds);
+    std::optional<DateTime> event =
+        whole_seconds ? MoveBySeconds(info.RefTime, *whole_seconds) : std::nullopt;
     if (!event) {
         throw UserError("The event time falls outside the years 100 to 9999 (O " +
                         FloatText(info.O) + ").");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/user_error.h"
+#include "trace/trace_times.h"
 
 namespace tremorline::psn {
 namespace {
@@ -248,6 +249,26 @@ TEST(PsnEventBlock, OriginTimeKeptToTenthsWithTheWholeSecondCarried) {
         EXPECT_EQ(block.OriginTime, c.origin)
             << c.event.year << "-" << c.event.month << "-" << c.event.day << " " << c.event.second
             << " + " << c.fraction;
+    }
+}
+
+// Milliseconds beyond a second reach the origin as whole seconds.
+TEST(PsnEventBlock, OriginFromMillisecondsBeyondASecond) {
+    const std::pair<std::int32_t, PSNTime> cases[] = {
+        {2100, {2005, 2, 1, 3, 4, 7, 100'000'000}},
+        {-2100, {2005, 2, 1, 3, 4, 2, 900'000'000}},
+    };
+    for (const auto& [msec, origin] : cases) {
+        trace::TraceInfo info = SampleInfo();
+        info.NZYEAR = 2005;
+        info.NZJDAY = 32;
+        info.NZHOUR = 3;
+        info.NZMIN = 4;
+        info.NZSEC = 5;
+        info.NZMSEC = msec;
+        info.O = 0.0f;
+        trace::ComputeTraceTimes(info);
+        EXPECT_EQ(BuildPSNEventBlock(info).OriginTime, origin) << msec;
     }
 }
 

@@ -162,6 +162,39 @@ TEST(ComputeTraceTimes, EventTimeFromOffsetAndMilliseconds) {
     }
 }
 
+// Whatever NZMSEC holds, the fraction stays in [0, 1) and the event time plus
+// the fraction is the reference time plus NZMSEC / 1000 plus O.
+TEST(ComputeTraceTimes, FractionStaysWithinASecondForAnyMilliseconds) {
+    struct Case {
+        float o;
+        std::int32_t msec;
+        std::int64_t whole_seconds;
+        float fraction;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0.0f, -12345, -13, 0.655f, "02/01/2005 03:03:52.7"},
+        {0.5f, -12345, -12, 0.155f, "02/01/2005 03:03:53.2"},
+        {0.0f, 2100, 2, 0.1f, "02/01/2005 03:04:7.1"},
+        {0.5f, 2100, 2, 0.6f, "02/01/2005 03:04:7.6"},
+        {0.0f, 999, 0, 0.999f, "02/01/2005 03:04:06"},
+        {0.5f, 999, 1, 0.499f, "02/01/2005 03:04:6.5"},
+        // Just below a whole second: 1 - 1e-9 is 1 in single precision, so
+        // the second is carried rather than kept as a fraction of 1.
+        {-1e-9f, 0, 0, 0.0f, "02/01/2005 03:04:05"},
+        {-1e-9f, -3000, -3, 0.0f, "02/01/2005 03:04:02"},
+    };
+    for (const Case& c : cases) {
+        TraceInfo info = Computed({.msec = c.msec, .o = c.o});
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(info.EventWholeSeconds, c.whole_seconds);
+        EXPECT_GE(info.EventFraction, 0.0f);
+        EXPECT_LT(info.EventFraction, 1.0f);
+        EXPECT_NEAR(info.EventFraction, c.fraction, 1e-5);
+        EXPECT_EQ(info.EventTimeText, c.text);
+    }
+}
+
 TraceInfo WithEarlierEvent(const Reference& r) {
     TraceInfo info = InfoFor(r);
     info.EventWholeSeconds = 77;
@@ -238,6 +271,9 @@ TEST(ComputeTraceTimes, RefusesEventOffsetsBeyondTheCalendarOrNumbers) {
         {{.o = -1e11f}, "The event time falls outside the years 100 to 9999 (O -1E+11)."},
         {{.o = 9e18f}, "The event time falls outside the years 100 to 9999 (O 9E+18)."},
         {{.o = -9e18f}, "The event time falls outside the years 100 to 9999 (O -9E+18)."},
+        // -2^63 seconds, less the borrowed second of negative milliseconds.
+        {{.msec = -1, .o = -9.223372e18f},
+         "The event time falls outside the years 100 to 9999 (O -9.223372E+18)."},
     };
     for (const Case& c : cases) {
         // The reference time is still computed; the event keeps its old values.
