@@ -17,8 +17,7 @@ void MakePsn(AppState& state, WindowOps& window) {
     RunCommand(window, [&] {
         RequireLoadedTrace(state, "making its PSN file");
         const trace::TraceInfo& info = state.TraceInfo;
-        psn::PSNRecords records{psn::BuildPSNHeader(info), psn::BuildPSNEventBlock(info),
-                                psn::BuildPSNEndBlock()};
+        const psn::PSNRecords records = psn::BuildPSNRecords(info);
         state.PSNRecords = records;
         state.Samples = sac::ReadSamples(state.trace_file.get(), info.NPTS, state.FileSwapped);
 

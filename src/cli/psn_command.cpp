@@ -39,8 +39,7 @@ void WritePsnForTrace(const std::string& file, const std::filesystem::path& outp
                       ExistingPsnFile existing, std::ostream& report) {
     const LoadedTrace trace(file);
     const trace::TraceInfo& info = trace.info();
-    const psn::PSNRecords records{psn::BuildPSNHeader(info), psn::BuildPSNEventBlock(info),
-                                  psn::BuildPSNEndBlock()};
+    const psn::PSNRecords records = psn::BuildPSNRecords(info);
     const std::vector<float> samples = trace.ReadSamples();
     const std::filesystem::path target =
         output_dir / psn::PsnFileName(info, records.Header.ComponentLetter);

@@ -236,4 +236,8 @@ PSNEndBlock BuildPSNEndBlock() {
     return block;
 }
 
+PSNRecords BuildPSNRecords(const trace::TraceInfo& info) {
+    return PSNRecords{BuildPSNHeader(info), BuildPSNEventBlock(info), BuildPSNEndBlock()};
+}
+
 }  // namespace tremorline::psn

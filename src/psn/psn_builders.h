@@ -23,6 +23,9 @@ PSNEventBlock BuildPSNEventBlock(const trace::TraceInfo& info);
 
 PSNEndBlock BuildPSNEndBlock();
 
+// The three records of a PSN file for the trace, as Make PSN writes them.
+PSNRecords BuildPSNRecords(const trace::TraceInfo& info);
+
 // Copies `text` into `bytes`, stopping at the first NUL or space or at the
 // end of `bytes`; every byte not copied is 0. "AB CD" gives A, B, 0, ...
 void TextToBytes(std::string_view text, std::span<std::uint8_t> bytes);
