@@ -77,4 +77,8 @@ void PutLEF64(Bytes& out, std::size_t offset, double v) {
     PutLE64(out, offset, std::bit_cast<std::uint64_t>(v));
 }
 
+inline std::uint16_t LoadLE16(const unsigned char* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+
 }  // namespace tremorline

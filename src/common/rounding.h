@@ -44,4 +44,15 @@ std::optional<Int> RoundToInt(double value) {
     return NarrowWhole<Int>(RoundHalfEven(value));
 }
 
+// A double rounded to the nearest float; beyond the float range it becomes
+// an infinity of its sign (a plain cast would be undefined there).
+inline float RoundToSingle(double value) {
+    constexpr double largest = std::numeric_limits<float>::max();
+    if (std::isfinite(value) && std::abs(value) > largest) {
+        constexpr float infinity = std::numeric_limits<float>::infinity();
+        return value > 0 ? infinity : -infinity;
+    }
+    return static_cast<float>(value);
+}
+
 }  // namespace tremorline

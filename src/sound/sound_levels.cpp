@@ -3,19 +3,11 @@
 #include <cmath>
 #include <limits>
 
+#include "common/rounding.h"
 #include "common/user_error.h"
 #include "trace/number_forms.h"
 
 namespace tremorline::sound {
-
-float RoundToSingle(double value) {
-    constexpr double largest = std::numeric_limits<float>::max();
-    if (std::isfinite(value) && std::abs(value) > largest) {
-        constexpr float infinity = std::numeric_limits<float>::infinity();
-        return value > 0 ? infinity : -infinity;
-    }
-    return static_cast<float>(value);
-}
 
 SoundLevels ComputeSoundLevels(std::span<const float> samples) {
     if (samples.empty()) {

@@ -23,10 +23,6 @@ struct SoundLevels {
 // The largest deviation from the mean is mapped to this, not to 32767.
 inline constexpr float kWaveTarget = 32760.0f;
 
-// A double rounded to the nearest float; beyond the float range it becomes
-// an infinity of its sign (a plain cast would be undefined there).
-float RoundToSingle(double value);
-
 // Extremes in single precision, the sum in double precision. Throws
 // UserError for no samples (there is no mean).
 SoundLevels ComputeSoundLevels(std::span<const float> samples);

@@ -64,7 +64,7 @@ std::optional<PcmSound> ReadWaveImage(std::span<const unsigned char> image) {
         return static_cast<std::int32_t>(LoadLE32(image.data() + offset));
     };
     const auto at16 = [&](std::size_t offset) {
-        return static_cast<std::int32_t>(image[offset] | (image[offset + 1] << 8));
+        return static_cast<std::int32_t>(LoadLE16(image.data() + offset));
     };
     WaveHeader expected;
     BuildWaveHeader(expected, 0);
