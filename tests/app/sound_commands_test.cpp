@@ -11,6 +11,7 @@
 #include "common/byte_order.h"
 #include "sac/sac_header.h"
 #include "sound/wave_header.h"
+#include "support/current_folder.h"
 #include "support/fake_window.h"
 #include "support/sac_builder.h"
 #include "support/temp_dir.h"
@@ -18,6 +19,7 @@
 namespace tremorline::app {
 namespace {
 
+using testing::CurrentFolderGuard;
 using testing::FakePlayer;
 using testing::FakeWindow;
 using testing::ReadFileBytes;
@@ -29,19 +31,6 @@ constexpr float kInf = std::numeric_limits<float>::infinity();
 
 const char* const kWorkedLevels = "Min Max Bias= -1500  2500  500";
 const char* const kAdviceStart = "Input sample rate is 100. ";
-
-// Saving writes to the current folder: each test works in its own.
-class CurrentFolder {
-  public:
-    explicit CurrentFolder(const std::filesystem::path& folder)
-        : saved_(std::filesystem::current_path()) {
-        std::filesystem::current_path(folder);
-    }
-    ~CurrentFolder() { std::filesystem::current_path(saved_); }
-
-  private:
-    std::filesystem::path saved_;
-};
 
 std::int32_t RateIn(const std::vector<unsigned char>& image) {
     return static_cast<std::int32_t>(LoadLE32(image.data() + sound::kSampleRateOffset));
@@ -68,7 +57,7 @@ class SoundCommands : public ::testing::Test {
     bool Enabled(Control control) const { return window_.enabled.at(control); }
 
     TempDir dir_;
-    CurrentFolder folder_{dir_.path()};
+    CurrentFolderGuard folder_{dir_.path()};  // saving writes to the current folder
     AppState state_;
     FakeWindow window_;
     FakePlayer player_;
@@ -308,7 +297,7 @@ TEST_F(SoundCommands, SaveRefusalsSayWhatFailed) {
         AppState fresh;
         state_ = std::move(fresh);
         TempDir work;
-        CurrentFolder inside(work.path());
+        CurrentFolderGuard inside(work.path());
         Load({-1000, 3000, -500}, c.title);
         SetUpSound(state_, window_);
         if (c.play) {

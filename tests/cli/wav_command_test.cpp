@@ -10,6 +10,7 @@
 #include "app/trace_commands.h"
 #include "common/user_error.h"
 #include "sound/wave_image.h"
+#include "support/current_folder.h"
 #include "support/fake_window.h"
 #include "support/sac_builder.h"
 #include "support/temp_dir.h"
@@ -34,10 +35,10 @@ std::vector<unsigned char> SavedByWindow(const std::filesystem::path& trace,
     app::SetUpSound(state, window);
     window.combo1 = rate;
     app::PlaySound(state, window, player);
-    const auto saved_from = std::filesystem::current_path();
-    std::filesystem::current_path(folder);
-    app::SaveSound(state, window);
-    std::filesystem::current_path(saved_from);
+    {
+        testing::CurrentFolderGuard inside(folder);
+        app::SaveSound(state, window);
+    }
     return ReadFileBytes(folder / sound::WaveFileName(trace.filename().string()));
 }
 
