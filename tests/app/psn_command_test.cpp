@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/trace_commands.h"
+#include "support/current_folder.h"
 #include "support/fake_window.h"
 #include "support/sac_builder.h"
 #include "support/temp_dir.h"
@@ -18,6 +19,7 @@
 namespace tremorline::app {
 namespace {
 
+using testing::CurrentFolderGuard;
 using testing::FakeWindow;
 using testing::ReadFileBytes;
 using testing::SacBuilder;
@@ -30,11 +32,6 @@ constexpr const char* kDefaultName = "050201.030405.STAZ.psn";
 // Make PSN writes into the current folder: each test works in a fresh one.
 class MakePsnTest : public ::testing::Test {
   protected:
-    MakePsnTest() : previous_(std::filesystem::current_path()) {
-        std::filesystem::current_path(dir_.path());
-    }
-    ~MakePsnTest() override { std::filesystem::current_path(previous_); }
-
     void Load(const std::filesystem::path& trace) {
         state_.trace_file = std::make_unique<sac::TraceFile>(trace);
         LoadSacFile(state_, window_);
@@ -58,12 +55,12 @@ class MakePsnTest : public ::testing::Test {
     }
 
     TempDir dir_;
+    CurrentFolderGuard folder_{dir_.path()};
     TempDir traces_;  // the trace files, apart from the output folder
     AppState state_;
     FakeWindow window_;
 
   private:
-    std::filesystem::path previous_;
 };
 
 TEST_F(MakePsnTest, WritesTheFileAndDisablesItself) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sac/sac_header.h"
+#include "support/current_folder.h"
 #include "support/fake_window.h"
 #include "support/sac_builder.h"
 #include "support/temp_dir.h"
@@ -10,19 +11,10 @@
 namespace tremorline::app {
 namespace {
 
+using testing::CurrentFolderGuard;
 using testing::FakeWindow;
 using testing::SacBuilder;
 using testing::TempDir;
-
-// Restores the process's current folder, which Open changes.
-class CurrentFolderGuard {
-  public:
-    CurrentFolderGuard() : saved_(std::filesystem::current_path()) {}
-    ~CurrentFolderGuard() { std::filesystem::current_path(saved_); }
-
-  private:
-    std::filesystem::path saved_;
-};
 
 struct EnableStates {
     bool make_psn;
