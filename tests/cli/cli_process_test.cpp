@@ -1,74 +1,27 @@
 // Runs the built tremorline-cli as a process and checks what it writes to
 // stdout and stderr and its exit status.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "support/run_cli.h"
 #include "support/sac_builder.h"
 #include "support/temp_dir.h"
-#include "trace/expected_summaries.h"
-
-extern char** environ;
+#include "trace/golden_summary.h"
 
 namespace tremorline::cli {
 namespace {
 
+using testing::GoldenSummary;
+using testing::RunCli;
+using testing::RunResult;
 using testing::SacBuilder;
 using testing::TempDir;
 using testing::TestDataDir;
-using testing::WithLineEnds;
-
-struct RunResult {
-    std::string out;
-    std::string err;
-    int status = -1;
-};
-
-std::string FileText(const std::filesystem::path& path) {
-    std::vector<unsigned char> bytes = testing::ReadFileBytes(path);
-    return {bytes.begin(), bytes.end()};
-}
-
-RunResult RunCli(const std::vector<std::string>& arguments) {
-    TempDir dir;
-    const std::string out_path = (dir / "out").string();
-    const std::string err_path = (dir / "err").string();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    std::vector<std::string> all = {TREMORLINE_CLI_PATH};
-    all.insert(all.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& argument : all) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-
-    RunResult result;
-    pid_t pid = 0;
-    int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        ADD_FAILURE() << "cannot start " << argv[0];
-        return result;
-    }
-    int wait_status = 0;
-    waitpid(pid, &wait_status, 0);
-    result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
-    result.out = FileText(out_path);
-    result.err = FileText(err_path);
-    return result;
-}
 
 std::string DataFile(const char* name) {
     return (TestDataDir() / name).string();
@@ -79,9 +32,8 @@ TEST(CliSummary, PrintsTheSummaryOfEachFileWithLinuxLineEnds) {
         RunCli({"summary", DataFile("test.sac"), DataFile("LMOW.BHE.SAC"), DataFile("seism.sac")});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out, WithLineEnds(testing::kTestSacSummary, "\n") +
-                           WithLineEnds(testing::kLmowSummary, "\n") +
-                           WithLineEnds(testing::kSeismSummary, "\n"));
+    EXPECT_EQ(run.out, GoldenSummary("test.sac", "\n") + GoldenSummary("LMOW.BHE.SAC", "\n") +
+                           GoldenSummary("seism.sac", "\n"));
 }
 
 TEST(CliSummary, FailedFilesGetOneLineEachAndTheOthersAreStillDone) {
@@ -93,8 +45,7 @@ TEST(CliSummary, FailedFilesGetOneLineEachAndTheOthersAreStillDone) {
     RunResult run = RunCli({"summary", DataFile("testxy.sac"), DataFile("seism.sac"), bad_time,
                             missing, DataFile("test.sac")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, WithLineEnds(testing::kSeismSummary, "\n") +
-                           WithLineEnds(testing::kTestSacSummary, "\n"));
+    EXPECT_EQ(run.out, GoldenSummary("seism.sac", "\n") + GoldenSummary("test.sac", "\n"));
     const std::string expected_start =
         DataFile("testxy.sac") + ": Unknown data type\n" + bad_time +
         ": The reference time is not a valid date (NZYEAR -12345).\n" + missing + ": ";
@@ -124,10 +75,10 @@ TEST(CliSample, BothByteOrdersOfAConvertedTraceGiveTheSameOutputs) {
     ASSERT_EQ(big_run.status, 0) << big_run.err;
     const std::string body = little_run.out.substr(little_run.out.find('\n'));
     EXPECT_EQ(big_run.out.substr(big_run.out.find('\n')), body);
-    for (const char* line : {"\nORIGIN: 02/27/2010 06:50:00.069\n",
-                             "\nEVENT: 02/27/2010 06:34:11.5\n", "\nSample Interval 1\n",
-                             "\nStation LAT 64.8736\n", "\nComponent LHZ     \n",
-                             "\nStation Name COLA    \n", "\nNetwork  IU      \n"}) {
+    for (const char* line :
+         {"\nORIGIN: 02/27/2010 06:50:00.069\n", "\nEVENT: 02/27/2010 06:34:11.5\n",
+          "\nSample Interval 1\n", "\nStation LAT 64.8736\n", "\nComponent LHZ     \n",
+          "\nStation Name COLA    \n", "\nNetwork  IU      \n"}) {
         EXPECT_NE(body.find(line), std::string::npos) << line << body;
     }
 
