@@ -1,19 +1,24 @@
-#include "cli/psn_command.h"
+// The batch tool's psn command, run as a process: its options, kept and forced
+// files, failure lines and exit status. What a PSN file holds is checked by
+// the PSN tests; that the tool writes what the window writes, beside the wav
+// command's check.
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "cli/batch.h"
+#include "common/byte_order.h"
+#include "support/run_cli.h"
 #include "support/temp_dir.h"
 
 namespace tremorline::cli {
 namespace {
 
 using testing::ReadFileBytes;
+using testing::RunCli;
+using testing::RunResult;
 using testing::TempDir;
 using testing::TestDataDir;
 using Bytes = std::vector<unsigned char>;
@@ -22,14 +27,7 @@ std::string Data(const char* name) {
     return (TestDataDir() / name).string();
 }
 
-std::uint32_t LE32(const Bytes& b, std::size_t offset) {
-    return static_cast<std::uint32_t>(b.at(offset)) |
-           (static_cast<std::uint32_t>(b[offset + 1]) << 8) |
-           (static_cast<std::uint32_t>(b[offset + 2]) << 16) |
-           (static_cast<std::uint32_t>(b[offset + 3]) << 24);
-}
-
-TEST(PsnCommand, RealTracesNamesSizesAndStartTimes) {
+TEST(CliPsn, RealTracesAreWrittenIntoTheOutputFolder) {
     struct Case {
         const char* trace;
         const char* psn;
@@ -44,85 +42,66 @@ TEST(PsnCommand, RealTracesNamesSizesAndStartTimes) {
         {"CRLZ.HHZ.10.NZ.SAC", "090904.000000.CRLZZ.psn", 32768, 7'000'000, 'Z'},
     };
     TempDir out;
+    std::vector<std::string> arguments = {"psn", "--output-dir", out.path().string()};
+    std::string expected_out;
     for (const Case& c : cases) {
-        std::ostringstream report;
-        WritePsnForTrace(Data(c.trace), out.path(), ExistingPsnFile::Keep, report);
-        EXPECT_EQ(report.str(), Data(c.trace) + ": wrote " + (out / c.psn).string() + "\n");
+        arguments.push_back(Data(c.trace));
+        expected_out += Data(c.trace) + ": wrote " + (out / c.psn).string() + "\n";
+    }
+    RunResult run = RunCli(arguments);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, expected_out);
+    for (const Case& c : cases) {
         Bytes psn = ReadFileBytes(out / c.psn);
         ASSERT_EQ(psn.size(), 232 + 4 * c.samples) << c.trace;
-        EXPECT_EQ(std::string(psn.begin(), psn.begin() + 8), "PSNTYPE4");
-        EXPECT_EQ(LE32(psn, 20), c.start_nanoseconds) << c.trace;
-        EXPECT_EQ(LE32(psn, 40), c.samples) << c.trace;
+        EXPECT_EQ(LoadLE32(&psn[20]), c.start_nanoseconds) << c.trace;
         EXPECT_EQ(psn[70], c.letter) << c.trace;
-        EXPECT_EQ(LE32(psn, psn.size() - 4), 0u) << c.trace;
     }
 }
 
-TEST(PsnCommand, BothByteOrdersOfARealTraceGiveTheSameFile) {
-    TempDir little;
-    TempDir big;
-    std::ostringstream report;
-    WritePsnForTrace(Data("test.sac"), little.path(), ExistingPsnFile::Keep, report);
-    WritePsnForTrace(Data("test.sac.swap"), big.path(), ExistingPsnFile::Keep, report);
-    const char* name = "780718.080000.STAQ.psn";
-    Bytes from_little = ReadFileBytes(little / name);
-    EXPECT_EQ(from_little.size(), 632u);
-    EXPECT_EQ(ReadFileBytes(big / name), from_little);
-}
-
-TEST(PsnCommand, ExistingFilesKeptUnlessForced) {
+TEST(CliPsn, ExistingFilesKeptUnlessForced) {
     struct Case {
         const char* what;
         std::string old_content;
-        ExistingPsnFile existing;
+        std::vector<std::string> options;
         bool replaced;
     };
     const Case cases[] = {
-        {"kept", "old", ExistingPsnFile::Keep, false},
-        {"forced", "old", ExistingPsnFile::Replace, true},
-        {"empty file written", "", ExistingPsnFile::Keep, true},
+        {"kept", "old", {}, false},
+        {"forced", "old", {"--force"}, true},
+        {"empty file written", "", {}, true},
     };
     for (const Case& c : cases) {
         TempDir out;
         std::ofstream(out / "780718.080000.STAQ.psn") << c.old_content;
-        std::ostringstream report;
-        WritePsnForTrace(Data("test.sac"), out.path(), c.existing, report);
-        Bytes now = ReadFileBytes(out / "780718.080000.STAQ.psn");
-        EXPECT_EQ(now.size(), c.replaced ? 632u : 3u) << c.what;
-        EXPECT_NE(report.str().find(c.replaced ? ": wrote " : ": kept "), std::string::npos)
-            << c.what << ": " << report.str();
+        std::vector<std::string> arguments = {"psn", Data("test.sac"), "--output-dir",
+                                              out.path().string()};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        RunResult run = RunCli(arguments);
+        EXPECT_EQ(run.status, 0) << c.what;
+        EXPECT_EQ(ReadFileBytes(out / "780718.080000.STAQ.psn").size(), c.replaced ? 632u : 3u)
+            << c.what;
+        EXPECT_NE(run.out.find(c.replaced ? ": wrote " : ": kept "), std::string::npos)
+            << c.what << ": " << run.out;
     }
 }
 
-TEST(PsnCommand, BatchReportsFailuresAndGoesOn) {
+TEST(CliPsn, FailuresGetOneLineEachAndTheOthersAreStillDone) {
     TempDir out;
-    std::ostringstream report;
-    std::ostringstream errors;
-    const std::vector<std::string> files = {Data("testxy.sac"), Data("missing.sac"),
-                                            Data("seism.sac")};
-    int status = RunForEachFile(
-        files,
-        [&](const std::string& file) {
-            WritePsnForTrace(file, out.path(), ExistingPsnFile::Keep, report);
-        },
-        errors);
-    EXPECT_EQ(status, kSomeFilesFailed);
-    EXPECT_EQ(errors.str().find(Data("testxy.sac") + ": Unknown data type\n"), 0u) << errors.str();
-    EXPECT_NE(errors.str().find(Data("missing.sac") + ": "), std::string::npos);
+    RunResult run = RunCli({"psn", "--output-dir", out.path().string(), Data("testxy.sac"),
+                            Data("missing.sac"), Data("seism.sac")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.find(Data("testxy.sac") + ": Unknown data type\n"), 0u) << run.err;
+    EXPECT_NE(run.err.find("\n" + Data("missing.sac") + ": "), std::string::npos) << run.err;
     EXPECT_EQ(ReadFileBytes(out / "810329.103814.CDVQ.psn").size(), 4232u);
 
-    // A missing output folder is named with the system's reason.
-    std::ostringstream missing_errors;
-    status = RunForEachFile(
-        {Data("seism.sac")},
-        [&](const std::string& file) {
-            WritePsnForTrace(file, out / "nowhere", ExistingPsnFile::Keep, report);
-        },
-        missing_errors);
-    EXPECT_EQ(status, kSomeFilesFailed);
-    EXPECT_NE(missing_errors.str().find((out / "nowhere" / "810329.103814.CDVQ.psn").string()),
+    // A missing output folder is named in the failure line.
+    run = RunCli({"psn", "--output-dir", (out / "nowhere").string(), Data("seism.sac")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find((out / "nowhere" / "810329.103814.CDVQ.psn").string()),
               std::string::npos)
-        << missing_errors.str();
+        << run.err;
 }
 
 }  // namespace
