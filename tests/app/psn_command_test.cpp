@@ -67,11 +67,8 @@ TEST_F(MakePsnTest, WritesTheFileAndDisablesItself) {
     Load(SacBuilder().Samples({1.0f, 2.0f, 3.0f}));
     MakePsn(state_, window_);
     EXPECT_EQ(OutputFolder(), std::vector<std::string>{kDefaultName});
-    Bytes written = ReadFileBytes(kDefaultName);
-    ASSERT_EQ(written.size(), 232u + 12u);
-    EXPECT_EQ(Bytes(written.begin(), written.begin() + 8),
-              Bytes({'P', 'S', 'N', 'T', 'Y', 'P', 'E', '4'}));
-    EXPECT_EQ(Bytes(written.begin() + 228, written.begin() + 232), Bytes({0, 0, 0x80, 0x3F}));
+    // The bytes themselves are the PSN file tests' concern.
+    EXPECT_EQ(ReadFileBytes(kDefaultName).size(), 232u + 12u);
     EXPECT_TRUE(window_.messages.empty());
     EXPECT_TRUE(window_.questions.empty());
     EXPECT_FALSE(window_.IsEnabled(Control::MakePsn));

@@ -133,25 +133,17 @@ std::vector<std::filesystem::path> FolderContents(const std::filesystem::path& f
     return names;
 }
 
-TEST(PsnFile, SmallTraceWholeFile) {
+// Written over a longer file, which must go completely.
+TEST(PsnFile, SmallTraceWholeFileReplacesALongerFile) {
     TempDir dir;
-    WritePsnFile(dir / "small.psn", RecordsOf(SmallTrace()), kSmallSamples);
-    Bytes written = ReadFileBytes(dir / "small.psn");
-    EXPECT_EQ(written, ExpectedSmallTraceFile());
-    EXPECT_EQ(written.size(), PsnFileSize(3));
-}
-
-TEST(PsnFile, ReplacesALongerFileCompletely) {
-    TempDir dir;
-    Bytes old_bytes(10'000, 0xAB);
-    {
-        std::ofstream(dir / "x.psn", std::ios::binary)
-            .write(reinterpret_cast<const char*>(old_bytes.data()),
-                   static_cast<std::streamsize>(old_bytes.size()));
-    }
+    const Bytes old_bytes(10'000, 0xAB);
+    std::ofstream(dir / "x.psn", std::ios::binary)
+        .write(reinterpret_cast<const char*>(old_bytes.data()),
+               static_cast<std::streamsize>(old_bytes.size()));
     EXPECT_TRUE(HoldsData(dir / "x.psn"));
     WritePsnFile(dir / "x.psn", RecordsOf(SmallTrace()), kSmallSamples);
     EXPECT_EQ(ReadFileBytes(dir / "x.psn"), ExpectedSmallTraceFile());
+    EXPECT_EQ(PsnFileSize(3), ExpectedSmallTraceFile().size());
     EXPECT_EQ(FolderContents(dir.path()).size(), 1u);
 }
 
