@@ -16,6 +16,8 @@ packages=(
     xvfb xauth
     # tests: a sound server with a null sink, and an independent WAVE reader
     pulseaudio pulseaudio-utils sox
+    # benchmarks: elapsed time and peak memory of a command
+    time
 )
 
 missing=()
