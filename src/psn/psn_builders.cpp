@@ -1,6 +1,7 @@
 #include "psn/psn_builders.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -169,6 +170,16 @@ std::int16_t Magnitude(float mag) {
     return *hundredths;
 }
 
+// Where the first sample lies after the start time: B, when the trace sets
+// it. An undefined (-12345) or unusable B gives 0, as if the trace began at
+// its reference time, rather than moving the samples by hours.
+double StartTimeOffset(float begin) {
+    if (begin == sac::kUndefined || !std::isfinite(begin)) {
+        return 0.0;
+    }
+    return static_cast<double>(begin);
+}
+
 }  // namespace
 
 std::string_view TrimSpaces(std::string_view text) {
@@ -196,7 +207,7 @@ PSNHeader BuildPSNHeader(const trace::TraceInfo& info) {
     std::copy(kHeaderId.begin(), kHeaderId.end(), header.HeaderId.begin());
     header.VarHeaderLength = kVarHeaderLength;
     header.StartTime = StartTime(info);
-    header.StartTimeOffset = static_cast<double>(info.B);
+    header.StartTimeOffset = StartTimeOffset(info.B);
     header.SamplesPerSecond = SamplesPerSecond(info.DELTA);
     header.SampleCount = info.NPTS;
     header.Flags = kFlags;

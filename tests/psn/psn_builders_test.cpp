@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -112,6 +113,13 @@ TEST(PsnHeader, TimesAndRate) {
     // The start time is the reference time, and B says where the first sample lies.
     EXPECT_EQ(header.StartTime, (PSNTime{2005, 2, 1, 3, 4, 5, 250'000'000}));
     EXPECT_EQ(header.StartTimeOffset, 12.5);
+    // An undefined or unusable B leaves the samples at the start time.
+    for (float undefined : {-12345.0f, std::nanf(""), -INFINITY}) {
+        info.B = undefined;
+        EXPECT_EQ(BuildPSNHeader(info).StartTimeOffset, 0.0) << undefined;
+    }
+    info.B = -2.5f;
+    EXPECT_EQ(BuildPSNHeader(info).StartTimeOffset, -2.5);
     // 1 / DELTA in double precision from the single-precision DELTA.
     EXPECT_EQ(header.SamplesPerSecond, 100.00000223517424);
     EXPECT_EQ(header.SampleCount, 100);
