@@ -17,7 +17,7 @@ namespace tremorline::app {
 enum class Control { MakePsn, SetUpSound, PlaySound, SaveSound };
 
 class WindowOps {
-public:
+  public:
     virtual ~WindowOps() = default;
 
     // Label1's caption: a file name or the raw command line.
@@ -41,7 +41,7 @@ public:
 using WaveImageBytes = std::shared_ptr<const std::vector<unsigned char>>;
 
 class SoundPlayer {
-public:
+  public:
     virtual ~SoundPlayer() = default;
     // Starts playing `image` in the background and returns at once. A sound
     // still playing stops first. An image that cannot be played is silent and

@@ -27,12 +27,15 @@ TraceFile::TraceFile(const std::filesystem::path& path) : path_(path) {
         Throw(path, std::strerror(errno));
     }
     struct stat info {};
-    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
-        int saved = errno;
+    const bool stated = ::fstat(fd_, &info) == 0;
+    const int stat_error = errno;
+    if (!stated || !S_ISREG(info.st_mode)) {
         ::close(fd_);
         fd_ = -1;
-        Throw(path, S_ISDIR(info.st_mode) ? "it is a folder"
-                                          : (saved ? std::strerror(saved) : "not a regular file"));
+        if (!stated) {
+            Throw(path, std::strerror(stat_error));
+        }
+        Throw(path, S_ISDIR(info.st_mode) ? "it is a folder" : "it is not a regular file");
     }
     int flags = ::fcntl(fd_, F_GETFL);
     if (flags >= 0) {

@@ -1,7 +1,9 @@
 #include "sac/sac_loader.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -201,10 +203,28 @@ TEST(ReadSamples, RefusesBeforeAllocating) {
     EXPECT_EQ(ReadSamples(&file, 3, false), ReadSamples(&file, 3, false));
 }
 
-TEST(TraceFileOpen, NonRegularFilesAreRefused) {
+TEST(TraceFileOpen, NonRegularFilesAreRefusedWithTheirReason) {
     TempDir dir;
-    EXPECT_THROW(TraceFile(dir.path()), UserError);
-    EXPECT_THROW(TraceFile(dir / "missing.sac"), UserError);
+    ASSERT_EQ(::mkfifo((dir / "fifo.sac").c_str(), 0600), 0);
+    struct Case {
+        std::filesystem::path path;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {dir / "missing.sac", "No such file or directory"},
+        {dir / "fifo.sac", "it is not a regular file"},  // refused without blocking
+        {dir.path(), "it is a folder"},
+    };
+    for (const Case& c : cases) {
+        errno = ENOENT;  // a stale error must not stand in for the real reason
+        try {
+            TraceFile file(c.path);
+            ADD_FAILURE() << "opened " << c.path;
+        } catch (const UserError& failure) {
+            EXPECT_EQ(std::string(failure.what()),
+                      "Cannot read " + c.path.string() + ": " + c.reason);
+        }
+    }
 }
 
 }  // namespace
