@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <string_view>
 
 #include "app/about_window.h"
 #include "app/command_guard.h"
@@ -145,9 +146,17 @@ void Form1::SetLabel1(const std::string& text) {
 }
 
 void Form1::SetText1(const std::string& text) {
-    // Header texts are bytes: each shows as its Latin-1 character. CR LF line
-    // ends become plain line breaks so no stray character shows.
-    QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    // Header texts are bytes: each shows as its Latin-1 character. The
+    // summary's first line is the file's name, which the system encodes in
+    // its own way. CR LF line ends become plain line breaks.
+    const std::string title_line = state_.TraceFileTitle + "\r\n";
+    std::string_view rest = text;
+    QString shown;
+    if (!state_.TraceFileTitle.empty() && rest.starts_with(title_line)) {
+        shown = FromLocal(state_.TraceFileTitle) + "\n";
+        rest.remove_prefix(title_line.size());
+    }
+    shown += QString::fromLatin1(rest.data(), static_cast<qsizetype>(rest.size()));
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     Text1->setPlainText(shown);
 }

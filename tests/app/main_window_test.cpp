@@ -111,6 +111,24 @@ class MainWindowTest : public QObject {
         QVERIFY(!Enabled(window, "mnuMakePSN"));
     }
 
+    void aFileNameOutsideAsciiShowsAsTheSystemWritesIt() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QString::fromUtf8("s\u00e9isme.sac"));
+        QVERIFY(QFile::copy(TestFile("seism.sac"), path));
+        Form1 window;
+        window.StartUp(path.toStdString());
+        QString text = Find<QPlainTextEdit>(window, "Text1")->toPlainText();
+        QCOMPARE(text.section('\n', 0, 0), QString::fromUtf8("s\u00e9isme.sac"));
+    }
+
+    void exitEndsTheProgramAtOnce() {
+        Form1 window;
+        window.show();
+        QTimer::singleShot(0, [&] { Find<QAction>(window, "mnuItemExit")->trigger(); });
+        QTimer::singleShot(10000, [] { QCoreApplication::exit(1); });  // the guard
+        QCOMPARE(QCoreApplication::exec(), 0);
+    }
+
     void summaryTextShowsBytesAsLatin1InAMonospaceFont() {
         Form1 window;
         window.SetText1("caf\xE9\r\nline 2\r\n");
