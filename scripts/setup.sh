@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     # build
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-multimedia-dev libcli11-dev libgtest-dev
+    qt6-base-dev qt6-multimedia-dev libcli11-dev libgtest-dev libxcb1-dev
     # Qt's audio output backend and a monospace font close to Courier New
     libqt6multimedia6 gstreamer1.0-plugins-base gstreamer1.0-plugins-good fonts-liberation2
     fonts-dejavu-core

@@ -6,19 +6,38 @@
 #include <string>
 #include <vector>
 
+#ifdef TREMORLINE_HAVE_XCB
+#include <xcb/xcb.h>
+#endif
+
 #include "app/about_window.h"
 #include "app/main_window.h"
 #include "app/trace_commands.h"
 
 namespace {
 
-// Qt would abort with a platform error; say plainly what is missing instead.
+bool IsSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+// Qt ends the program with a platform error when it cannot reach a display;
+// find out first, so that the user gets a plain sentence instead.
 bool DisplayAvailable() {
-    auto set = [](const char* name) {
-        const char* value = std::getenv(name);
-        return value != nullptr && *value != '\0';
-    };
-    return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+    if (IsSet("QT_QPA_PLATFORM") || IsSet("WAYLAND_DISPLAY")) {
+        return true;  // a chosen platform or a Wayland session: Qt's own business
+    }
+    if (!IsSet("DISPLAY")) {
+        return false;
+    }
+#ifdef TREMORLINE_HAVE_XCB
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool reached = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return reached;
+#else
+    return true;
+#endif
 }
 
 }  // namespace
@@ -26,9 +45,10 @@ bool DisplayAvailable() {
 int main(int argc, char* argv[]) {
     if (!DisplayAvailable()) {
         std::fputs(
-            "tremorline: no graphical display is available (neither DISPLAY nor "
-            "WAYLAND_DISPLAY is set).\nRun it in a desktop session, or under Xvfb "
-            "(xvfb-run tremorline FILE), or use tremorline-cli for batch work.\n",
+            "tremorline: no graphical display can be reached (DISPLAY and WAYLAND_DISPLAY "
+            "are unset, or the X display does not answer).\nRun it in a desktop session, "
+            "or under Xvfb (xvfb-run tremorline FILE), or use tremorline-cli for batch "
+            "work.\n",
             stderr);
         return 2;
     }
