@@ -6,7 +6,11 @@ set -euo pipefail
 packages=(
     # build
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-multimedia-dev libcli11-dev libgtest-dev libxcb1-dev
+    qt6-base-dev qt6-multimedia-dev qt6-svg-dev libcli11-dev libgtest-dev libxcb1-dev
+    # resampling the sound to the output's rate, and reading miniSEED
+    libsoxr-dev libmseed-dev
+    # fuzzing the readers
+    clang-14 libclang-rt-14-dev
     # Qt's audio output backend and a monospace font close to Courier New
     libqt6multimedia6 gstreamer1.0-plugins-base gstreamer1.0-plugins-good fonts-liberation2
     fonts-dejavu-core
@@ -16,6 +20,8 @@ packages=(
     xvfb xauth
     # tests: a sound server with a null sink, and an independent WAVE reader
     pulseaudio pulseaudio-utils sox
+    # tests: checking the desktop entry and the file type
+    desktop-file-utils shared-mime-info
     # benchmarks: elapsed time and peak memory of a command
     time
 )
