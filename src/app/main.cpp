@@ -13,6 +13,7 @@
 #include "app/about_window.h"
 #include "app/main_window.h"
 #include "app/trace_commands.h"
+#include "common/atomic_file.h"
 
 namespace {
 
@@ -43,6 +44,7 @@ bool DisplayAvailable() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    tremorline::IgnoreFileSizeSignal();
     if (!DisplayAvailable()) {
         std::fputs(
             "tremorline: no graphical display can be reached (DISPLAY and WAYLAND_DISPLAY "

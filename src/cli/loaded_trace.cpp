@@ -9,7 +9,7 @@ LoadedTrace::LoadedTrace(const std::filesystem::path& path)
     : file_(path), title_(path.filename().string()) {
     sac::LoadedHeader loaded = sac::ReadSacHeader(file_);
     if (loaded.order == sac::ByteOrder::Unknown) {
-        throw UserError(kUnknownDataType);
+        throw UserError(std::string(kUnknownDataType) + ": " + sac::kUnknownDataTypeReason + ".");
     }
     order_ = loaded.order;
     header_ = loaded.header;

@@ -8,6 +8,7 @@
 #include "cli/psn_command.h"
 #include "cli/summary_command.h"
 #include "cli/wav_command.h"
+#include "common/atomic_file.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ int CheckStandardOutput(int status) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    tremorline::IgnoreFileSizeSignal();
     CLI::App app(kDescription, "tremorline-cli");
     app.require_subcommand(1);
     app.footer(kExplanation);

@@ -26,10 +26,13 @@ written whole: it appears only when complete, and a failure leaves any older
 file of that name unchanged.
 
 One line on standard output per trace: "FILE: wrote PATH" or "FILE: kept
-PATH ...". A trace that cannot be read, is readable in neither byte order,
+PATH ...", also when another run writes the same name at the same time: of
+two runs without --force only one writes. A trace that cannot be read, is readable in neither byte order,
 has header values that cannot be written (a blank component name KCMPNM,
-NZMSEC outside -2147 to 2147, a DELTA of 0, a magnitude too large) or whose
-file cannot be written gets one line on standard error, "FILE: reason"; the
+NZMSEC outside -2147 to 2147, a DELTA that is not a positive number, a
+magnitude too large, a station name that would put "/" or a control character
+into the file name) or whose file cannot be written gets one line on standard
+error, "FILE: reason"; the
 other files are still done. The exit status is 0 when no trace failed (kept
 files included), 1 otherwise.)";
 
@@ -43,12 +46,22 @@ void WritePsnForTrace(const std::string& file, const std::filesystem::path& outp
     const std::vector<float> samples = trace.ReadSamples();
     const std::filesystem::path target =
         output_dir / psn::PsnFileName(info, records.Header.ComponentLetter);
-    if (existing == ExistingPsnFile::Keep && psn::HoldsData(target)) {
+    const auto kept = [&] {
         report << file << ": kept " << target.string()
                << " (it already holds data; --force replaces it)\n";
+    };
+    if (existing == ExistingPsnFile::Keep && psn::HoldsData(target)) {
+        kept();
         return;
     }
-    psn::WritePsnFile(target, records, samples);
+    // Checked again as the file is put in place: another run may have
+    // written the same name meanwhile.
+    if (!psn::WritePsnFile(target, records, samples,
+                           existing == ExistingPsnFile::Keep ? psn::ExistingFile::Keep
+                                                             : psn::ExistingFile::Replace)) {
+        kept();
+        return;
+    }
     report << file << ": wrote " << target.string() << '\n';
 }
 

@@ -25,11 +25,17 @@ std::string PsnFileName(const trace::TraceInfo& info, char component_letter);
 // without a question.
 bool HoldsData(const std::filesystem::path& path);
 
+// What becomes of a file that already holds data under the name written.
+enum class ExistingFile { Replace, Keep };
+
 // Writes the records, the samples and the trailer to `path` as a whole: the
 // bytes go to a temporary file beside it, which replaces `path` only when
 // complete. On failure `path` is as it was and UserError names the file and
 // the system's reason. `samples` must hold the header's SampleCount values.
-void WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
-                  std::span<const float> samples);
+// With Keep, the file is put in place only if the name is still free (or
+// holds an empty file) at that moment; returns false when a file holding
+// data had taken it, which then stays as it is. Otherwise returns true.
+bool WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
+                  std::span<const float> samples, ExistingFile existing = ExistingFile::Replace);
 
 }  // namespace tremorline::psn

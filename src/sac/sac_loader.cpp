@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/byte_order.h"
+#include "common/sample_memory.h"
 #include "common/user_error.h"
 
 namespace tremorline::sac {
@@ -63,6 +64,11 @@ SacHeader ParseSacHeader(std::span<const unsigned char, kHeaderSize> bytes, Byte
 }
 
 LoadedHeader ReadSacHeader(const TraceFile& file) {
+    const std::uint64_t size = file.Size();
+    if (size < kHeaderSize) {
+        throw UserError("The file is too short for a SAC header: it has " + std::to_string(size) +
+                        " bytes, and a SAC header takes " + std::to_string(kHeaderSize) + ".");
+    }
     std::array<unsigned char, 4> day{};
     file.ReadAt(kNzjdayOffset, day);
     LoadedHeader loaded;
@@ -90,7 +96,7 @@ std::vector<float> ReadSamples(const TraceFile* file, std::int32_t npts, bool sw
                         " samples: it has " + std::to_string(size) + " bytes, " +
                         std::to_string(needed) + " are needed.");
     }
-    std::vector<float> samples(static_cast<std::size_t>(npts));
+    std::vector<float> samples = AllocateSamples<float>(static_cast<std::size_t>(npts));
     std::span<unsigned char> raw(reinterpret_cast<unsigned char*>(samples.data()),
                                  samples.size() * sizeof(float));
     file->ReadAt(kSampleOffset, raw);

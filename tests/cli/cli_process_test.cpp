@@ -47,8 +47,10 @@ TEST(CliSummary, FailedFilesGetOneLineEachAndTheOthersAreStillDone) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, GoldenSummary("seism.sac", "\n") + GoldenSummary("test.sac", "\n"));
     const std::string expected_start =
-        DataFile("testxy.sac") + ": Unknown data type\n" + bad_time +
-        ": The reference time is not a valid date (NZYEAR -12345).\n" + missing + ": ";
+        DataFile("testxy.sac") +
+        ": Unknown data type: NZJDAY (the day of the year) is outside 1 to 366 in both byte "
+        "orders, so this is not a SAC binary file, or its header is damaged.\n" +
+        bad_time + ": The reference time is not a valid date (NZYEAR -12345).\n" + missing + ": ";
     EXPECT_EQ(run.err.substr(0, expected_start.size()), expected_start);
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 3) << run.err;
 }
