@@ -1,0 +1,40 @@
+#pragma once
+
+// What every fuzz target shares: feeding bytes in as a file, a scratch
+// folder for outputs, and the checks that turn a wrong result into a finding.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+
+namespace tremorline::fuzz {
+
+// Ends the run as a finding, with `what` on stderr, when `condition` fails.
+void Check(bool condition, const char* what);
+
+// The bytes as a file in memory, opened by path like any trace file.
+class MemoryFile {
+  public:
+    explicit MemoryFile(std::span<const std::uint8_t> bytes);
+    ~MemoryFile();
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
+
+    std::filesystem::path path() const;
+
+  private:
+    int fd_ = -1;
+};
+
+// A folder of this process's own for outputs, empty between runs and removed
+// when the process ends.
+const std::filesystem::path& ScratchFolder();
+
+// Checks that the scratch folder holds exactly the file `name` (or nothing,
+// when `name` is empty) of `size` bytes; above all, that no temporary file
+// was left. Empties the folder.
+void CheckScratchHolds(const std::string& name, std::uint64_t size);
+
+}  // namespace tremorline::fuzz
