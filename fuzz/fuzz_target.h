@@ -27,18 +27,18 @@ std::map<std::string, TargetFunction>& Targets();
 }  // namespace tremorline::fuzz
 
 #ifdef TREMORLINE_LIBFUZZER
-#define TREMORLINE_FUZZ_ENTRY(name)                                                    \
+#define TREMORLINE_FUZZ_ENTRY(name)                                                     \
     extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) { \
-        FuzzOne_##name(data, size);                                                    \
-        return 0;                                                                      \
+        FuzzOne_##name(data, size);                                                     \
+        return 0;                                                                       \
     }
 #else
-#define TREMORLINE_FUZZ_ENTRY(name)                   \
+#define TREMORLINE_FUZZ_ENTRY(name)                        \
     [[maybe_unused]] static const bool registered_##name = \
         ::tremorline::fuzz::RegisterTarget(#name, FuzzOne_##name);
 #endif
 
-#define TREMORLINE_FUZZ_TARGET(name)                                           \
-    static void FuzzOne_##name(const std::uint8_t* data, std::size_t size);    \
-    TREMORLINE_FUZZ_ENTRY(name)                                                \
+#define TREMORLINE_FUZZ_TARGET(name)                                        \
+    static void FuzzOne_##name(const std::uint8_t* data, std::size_t size); \
+    TREMORLINE_FUZZ_ENTRY(name)                                             \
     static void FuzzOne_##name(const std::uint8_t* data, std::size_t size)

@@ -37,8 +37,9 @@ void CheckSummary(const Loaded& trace) {
     const std::string summary =
         trace::HeaderSummaryText("fuzz.sac", trace.header, trace.info, "\n");
     const std::string shown = trace::SummaryForTerminal(summary);
-    Check(std::none_of(shown.begin(), shown.end(),
-                       [](char c) { return IsControlByte(c) && c != '\n' && c != '\r' && c != '\t'; }),
+    Check(std::none_of(
+              shown.begin(), shown.end(),
+              [](char c) { return IsControlByte(c) && c != '\n' && c != '\r' && c != '\t'; }),
           "a control byte reaches the terminal");
 }
 
