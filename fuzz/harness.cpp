@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <system_error>
@@ -67,19 +69,33 @@ const std::filesystem::path& ScratchFolder() {
     return folder;
 }
 
-void CheckScratchHolds(const std::string& name, std::uint64_t size) {
-    int entries = 0;
+namespace {
+
+// The entries of the scratch folder other than `expected`.
+void CheckNothingBut(const std::string& expected) {
     for (const auto& entry : std::filesystem::directory_iterator(ScratchFolder())) {
-        ++entries;
-        if (entry.path().filename() != name) {
+        if (entry.path().filename() != expected) {
             std::fprintf(stderr, "left in the output folder: %s\n", entry.path().c_str());
             Check(false, "an unexpected file (a temporary file?) was left behind");
         }
-        Check(entry.is_regular_file() && entry.file_size() == size,
-              "the output's size is not what its header promises");
-        std::filesystem::remove(entry.path());
     }
-    Check(entries == (name.empty() ? 0 : 1), "the output was not written");
+}
+
+}  // namespace
+
+std::vector<unsigned char> TakeScratchFile(const std::string& name) {
+    CheckNothingBut(name);
+    const std::filesystem::path path = ScratchFolder() / name;
+    Check(std::filesystem::is_regular_file(path), "the output was not written");
+    std::ifstream in(path, std::ios::binary);
+    std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in),
+                                     std::istreambuf_iterator<char>()};
+    std::filesystem::remove(path);
+    return bytes;
+}
+
+void CheckScratchEmpty() {
+    CheckNothingBut("");
 }
 
 #ifndef TREMORLINE_LIBFUZZER

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace tremorline::fuzz {
 
@@ -32,9 +33,11 @@ class MemoryFile {
 // when the process ends.
 const std::filesystem::path& ScratchFolder();
 
-// Checks that the scratch folder holds exactly the file `name` (or nothing,
-// when `name` is empty) of `size` bytes; above all, that no temporary file
-// was left. Empties the folder.
-void CheckScratchHolds(const std::string& name, std::uint64_t size);
+// Checks that the scratch folder holds exactly the file `name`, and above all
+// no temporary file, then takes the file out and returns its bytes.
+std::vector<unsigned char> TakeScratchFile(const std::string& name);
+
+// Checks that the scratch folder is empty: a refused write left nothing.
+void CheckScratchEmpty();
 
 }  // namespace tremorline::fuzz

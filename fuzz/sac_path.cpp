@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/byte_order.h"
 #include "common/control_bytes.h"
 #include "common/user_error.h"
 #include "fuzz_target.h"
@@ -51,7 +52,14 @@ void MakePsn(const sac::TraceFile& file, const Loaded& trace) {
           "a control byte reaches a file name");
     Check(name.find('/') == std::string::npos, "a folder separator reaches a file name");
     psn::WritePsnFile(fuzz::ScratchFolder() / name, records, samples);
-    fuzz::CheckScratchHolds(name, psn::PsnFileSize(trace.info.NPTS));
+    // The file holds what its header's SampleCount promises, and the trace's
+    // NPTS samples.
+    const std::vector<unsigned char> written = fuzz::TakeScratchFile(name);
+    Check(written.size() >= psn::PsnFileSize(0), "the PSN file is shorter than its headers");
+    const auto sample_count = static_cast<std::int32_t>(LoadLE32(written.data() + 40));
+    Check(written.size() == psn::PsnFileSize(sample_count) &&
+              written.size() == psn::PsnFileSize(trace.info.NPTS),
+          "the PSN file's size is not what its header promises");
 }
 
 void MakeSound(const sac::TraceFile& file, const Loaded& trace) {
@@ -74,7 +82,13 @@ void MakeSound(const sac::TraceFile& file, const Loaded& trace) {
 
     const std::string name = sound::WaveFileName("fuzz.sac");
     sound::WriteWaveFile(fuzz::ScratchFolder() / name, header, wave_data);
-    fuzz::CheckScratchHolds(name, image.size());
+    // The saved file is the play image, and its RIFF and data sizes describe
+    // exactly its length.
+    const std::vector<unsigned char> written = fuzz::TakeScratchFile(name);
+    Check(written == image, "the saved WAVE file differs from the play image");
+    Check(LoadLE32(written.data() + 4) + 8 == written.size() &&
+              LoadLE32(written.data() + 40) + sound::kWaveHeaderSize == written.size(),
+          "the WAVE file's size is not what its header promises");
 }
 
 // Each output is tried on its own, so that a refusal of one (a PSN header
@@ -84,7 +98,7 @@ void Try(Step step) {
     try {
         step();
     } catch (const UserError&) {
-        fuzz::CheckScratchHolds("", 0);
+        fuzz::CheckScratchEmpty();
     }
 }
 
