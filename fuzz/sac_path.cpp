@@ -1,10 +1,12 @@
 // A SAC file from raw bytes, through everything the program does with one:
-// load, summary, the PSN file, the sound levels, the WAVE image and file.
-// The program's own refusals (UserError) are normal outcomes; a crash, a
+// load, summary, the PSN file, the sound levels, the WAVE image and file,
+// each through the same pipeline the window and the batch tool use. The
+// program's own refusals (UserError) are normal outcomes; a crash, a
 // sanitizer report, an output whose size differs from what its header
 // promises, or a file left behind is a finding.
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "common/byte_order.h"
@@ -12,31 +14,21 @@
 #include "common/user_error.h"
 #include "fuzz_target.h"
 #include "harness.h"
-#include "psn/psn_builders.h"
+#include "psn/make_psn.h"
 #include "psn/psn_file.h"
-#include "sac/sac_loader.h"
-#include "sac/trace_file.h"
-#include "sound/sound_levels.h"
-#include "sound/wave_data.h"
-#include "sound/wave_header.h"
+#include "sound/make_sound.h"
 #include "sound/wave_image.h"
 #include "trace/header_summary.h"
-#include "trace/trace_times.h"
+#include "trace/loaded_trace.h"
 
 namespace {
 
 using namespace tremorline;
 using fuzz::Check;
 
-struct Loaded {
-    sac::SacHeader header;
-    trace::TraceInfo info;
-    bool swapped = false;
-};
-
-void CheckSummary(const Loaded& trace) {
+void CheckSummary(const trace::LoadedTrace& trace) {
     const std::string summary =
-        trace::HeaderSummaryText("fuzz.sac", trace.header, trace.info, "\n");
+        trace::HeaderSummaryText(trace.title, trace.header, trace.info, "\n");
     const std::string shown = trace::SummaryForTerminal(summary);
     Check(std::none_of(
               shown.begin(), shown.end(),
@@ -44,14 +36,14 @@ void CheckSummary(const Loaded& trace) {
           "a control byte reaches the terminal");
 }
 
-void MakePsn(const sac::TraceFile& file, const Loaded& trace) {
-    const psn::PSNRecords records = psn::BuildPSNRecords(trace.info);
-    const std::vector<float> samples = sac::ReadSamples(&file, trace.info.NPTS, trace.swapped);
-    const std::string name = psn::PsnFileName(trace.info, records.Header.ComponentLetter);
+void MakePsn(const trace::LoadedTrace& trace) {
+    const psn::PsnOutcome outcome =
+        psn::MakePsnFile(trace, fuzz::ScratchFolder(), [](const std::string&) { return true; });
+    Check(outcome.written, "a PSN file into an empty folder was not written");
+    const std::string name = outcome.path.filename().string();
+    Check(outcome.path.parent_path() == fuzz::ScratchFolder(), "the PSN file went elsewhere");
     Check(std::none_of(name.begin(), name.end(), IsControlByte),
           "a control byte reaches a file name");
-    Check(name.find('/') == std::string::npos, "a folder separator reaches a file name");
-    psn::WritePsnFile(fuzz::ScratchFolder() / name, records, samples);
     // The file holds what its header's SampleCount promises, and the trace's
     // NPTS samples.
     const std::vector<unsigned char> written = fuzz::TakeScratchFile(name);
@@ -62,29 +54,27 @@ void MakePsn(const sac::TraceFile& file, const Loaded& trace) {
           "the PSN file's size is not what its header promises");
 }
 
-void MakeSound(const sac::TraceFile& file, const Loaded& trace) {
-    sound::WaveHeader header;
-    sound::BuildWaveHeader(header, trace.info.NPTS);
-    sound::SetPlayRate(header, 8000);
+void MakeSound(const trace::LoadedTrace& trace) {
     (void)sound::RateAdviceText(trace.info.DELTA);
-    const std::vector<float> samples = sac::ReadSamples(&file, trace.info.NPTS, trace.swapped);
-    const sound::SoundLevels levels = sound::ComputeSoundLevels(samples);
-    (void)sound::SoundLevelsText(levels);
-    const std::vector<std::int16_t> wave_data = sound::BuildWaveData(samples, levels);
-    Check(wave_data.size() == samples.size(), "one audio sample per trace sample");
+    sound::BuiltSound built = sound::BuildSound(
+        trace, sound::WaveHeader{},
+        [](const sound::SoundLevels& levels) { (void)sound::SoundLevelsText(levels); });
+    sound::SetPlayRate(built.header, 8000);
+    Check(built.wave_data.size() == static_cast<std::size_t>(trace.info.NPTS),
+          "one audio sample per trace sample");
 
-    const std::vector<unsigned char> image = sound::BuildPlayBuffer(header, wave_data);
-    Check(image.size() == sound::kWaveHeaderSize + 2 * wave_data.size(),
+    const std::vector<unsigned char> image = sound::BuildPlayBuffer(built.header, built.wave_data);
+    Check(image.size() == sound::kWaveHeaderSize + 2 * built.wave_data.size(),
           "the play image's size differs from its samples");
     const auto playable = sound::ReadWaveImage(image);
-    Check(playable && playable->rate == 8000 && playable->data_size == 2 * wave_data.size(),
+    Check(playable && playable->rate == 8000 && playable->data_size == 2 * built.wave_data.size(),
           "the play image's header does not describe its audio");
 
-    const std::string name = sound::WaveFileName("fuzz.sac");
-    sound::WriteWaveFile(fuzz::ScratchFolder() / name, header, wave_data);
+    const std::filesystem::path path =
+        sound::SaveSoundFile(fuzz::ScratchFolder(), trace.title, built.header, built.wave_data);
     // The saved file is the play image, and its RIFF and data sizes describe
     // exactly its length.
-    const std::vector<unsigned char> written = fuzz::TakeScratchFile(name);
+    const std::vector<unsigned char> written = fuzz::TakeScratchFile(path.filename().string());
     Check(written == image, "the saved WAVE file differs from the play image");
     Check(LoadLE32(written.data() + 4) + 8 == written.size() &&
               LoadLE32(written.data() + 40) + sound::kWaveHeaderSize == written.size(),
@@ -107,18 +97,13 @@ void Try(Step step) {
 TREMORLINE_FUZZ_TARGET(sac_path) {
     const fuzz::MemoryFile input(std::span<const std::uint8_t>(data, size));
     Try([&] {
-        const sac::TraceFile file(input.path());
-        const sac::LoadedHeader loaded = sac::ReadSacHeader(file);
-        if (loaded.order == sac::ByteOrder::Unknown) {
-            return;
+        std::optional<trace::LoadedTrace> trace = trace::LoadSacTrace(input.path());
+        if (!trace) {
+            return;  // "Unknown data type"
         }
-        Loaded trace;
-        trace.header = loaded.header;
-        trace.swapped = loaded.order == sac::ByteOrder::Big;
-        trace::CopyTraceInfo(trace.header, trace.info);
-        trace::ComputeTraceTimes(trace.info);
-        CheckSummary(trace);
-        Try([&] { MakePsn(file, trace); });
-        Try([&] { MakeSound(file, trace); });
+        trace->title = "fuzz.sac";  // the memory file's own name is a number
+        CheckSummary(*trace);
+        Try([&] { MakePsn(*trace); });
+        Try([&] { MakeSound(*trace); });
     });
 }

@@ -244,6 +244,10 @@ void AtomicFile::Write(std::span<const std::byte> bytes) {
 // must stay open until it is linked, and after a good fsync its close has
 // nothing left to report.
 void AtomicFile::Flush() {
+    if (on_disk_) {
+        return;
+    }
+    on_disk_ = true;
     if (::fsync(fd_) != 0) {
         Fail("write", errno);
     }
@@ -315,7 +319,6 @@ bool AtomicFile::CommitIfFree() {
         return true;
     }
     if (TakenByAnother()) {
-        Discard();
         return false;
     }
     ReplaceTarget();

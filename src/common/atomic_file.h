@@ -53,8 +53,9 @@ class AtomicFile {
 
     // As Commit(), but only while the name is free or holds an empty file.
     // When another file holding data has taken the name meanwhile (another
-    // run writing the same name, say), that file stays and the new one is
-    // discarded: returns false. Of two runs racing for a free name exactly
+    // run writing the same name, say), that file stays and false is
+    // returned; the new file can then still be put in its place by Commit(),
+    // and is discarded otherwise. Of two runs racing for a free name exactly
     // one succeeds.
     [[nodiscard]] bool CommitIfFree();
 
@@ -90,6 +91,7 @@ class AtomicFile {
     int cleanup_slot_ = -1;  // where the signal handler finds temp_name_
     bool replacing_ = false;
     unsigned replaced_mode_ = 0;
+    bool on_disk_ = false;  // flushed, and a named file closed
     bool committed_ = false;
     std::uint64_t flushed_ = 0;    // bytes already handed to the disk
     std::uint64_t unflushed_ = 0;  // bytes written since

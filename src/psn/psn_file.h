@@ -3,6 +3,7 @@
 // Naming and writing a PSN Type 4 file.
 
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -14,10 +15,10 @@ namespace tremorline::psn {
 // The file's length for `npts` samples: 232 + 4 * npts.
 std::uint64_t PsnFileSize(std::int32_t npts);
 
-// The file name: YYMMDD.hhmmss. from fixed positions of RefTimeText, then the
-// trimmed station name, the component letter and ".psn"; for example
-// 050203.040506.ABCZ.psn. Throws UserError when the station name would put a
-// folder separator into the name.
+// The file name: YYMMDD.hhmmss. of RefTime (a year of other than four
+// digits keeps the odd form older versions gave it), then the trimmed station name, the component
+// letter and ".psn"; for example 050203.040506.ABCZ.psn. Throws UserError when the station name
+// would put a folder separator into the name.
 std::string PsnFileName(const trace::TraceInfo& info, char component_letter);
 
 // True when `path` is a file holding at least one byte: replacing it loses
@@ -25,17 +26,20 @@ std::string PsnFileName(const trace::TraceInfo& info, char component_letter);
 // without a question.
 bool HoldsData(const std::filesystem::path& path);
 
-// What becomes of a file that already holds data under the name written.
-enum class ExistingFile { Replace, Keep };
+// Asked when, as the new file is put in place, a file holding data turns out
+// to have taken its name (another run writing the same name at the same
+// time, say); true replaces that file, false keeps it.
+using ReplaceTaken = std::function<bool()>;
 
 // Writes the records, the samples and the trailer to `path` as a whole: the
 // bytes go to a temporary file beside it, which replaces `path` only when
 // complete. On failure `path` is as it was and UserError names the file and
 // the system's reason. `samples` must hold the header's SampleCount values.
-// With Keep, the file is put in place only if the name is still free (or
-// holds an empty file) at that moment; returns false when a file holding
-// data had taken it, which then stays as it is. Otherwise returns true.
+// Without `replace_taken` any file of that name is replaced. With it, the
+// file is put in place only if the name is free (or holds an empty file) at
+// that moment, or `replace_taken` agrees; returns false when the other file
+// was kept, true when the new file was written.
 bool WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
-                  std::span<const float> samples, ExistingFile existing = ExistingFile::Replace);
+                  std::span<const float> samples, const ReplaceTaken& replace_taken = {});
 
 }  // namespace tremorline::psn

@@ -204,18 +204,28 @@ TEST(AtomicFile, LinksInASharedFolderAreFollowedOnlyWhenTheyAreTheUsers) {
 }
 
 // Of two writers of one name that may not replace a file holding data,
-// exactly one puts its file in place; the other's is discarded. An empty
-// file counts as a free name.
+// exactly one puts its file in place; the other's is discarded, unless it is
+// then told to replace. An empty file counts as a free name.
 TEST(AtomicFile, OnlyOneWriterTakesAFreeName) {
     for (AtomicFile::Temporary kind : kBothKinds) {
         TempDir dir;
-        AtomicFile first(dir / "out.psn", kind);
-        AtomicFile second(dir / "out.psn", kind);
-        first.Write(Bytes("first"));
-        second.Write(Bytes("second"));
-        EXPECT_TRUE(second.CommitIfFree());
-        EXPECT_FALSE(first.CommitIfFree());
-        EXPECT_EQ(ReadFileBytes(dir / "out.psn"), Bytes("second"));
+        {
+            AtomicFile first(dir / "out.psn", kind);
+            AtomicFile second(dir / "out.psn", kind);
+            first.Write(Bytes("first"));
+            second.Write(Bytes("second"));
+            EXPECT_TRUE(second.CommitIfFree());
+            EXPECT_FALSE(first.CommitIfFree());
+            EXPECT_EQ(ReadFileBytes(dir / "out.psn"), Bytes("second"));
+        }
+        EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"out.psn"});
+        {
+            AtomicFile told(dir / "out.psn", kind);
+            told.Write(Bytes("told to replace"));
+            EXPECT_FALSE(told.CommitIfFree());
+            told.Commit();
+        }
+        EXPECT_EQ(ReadFileBytes(dir / "out.psn"), Bytes("told to replace"));
         EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"out.psn"});
 
         WriteWhole(dir / "empty.psn", "", kind);

@@ -1,0 +1,30 @@
+#include "psn/make_psn.h"
+
+#include <vector>
+
+#include "psn/psn_builders.h"
+#include "psn/psn_file.h"
+
+namespace tremorline::psn {
+
+PsnOutcome MakePsnFile(const trace::LoadedTrace& trace, const std::filesystem::path& folder,
+                       const ReplaceExisting& replace) {
+    PsnOutcome outcome;
+    outcome.records = BuildPSNRecords(trace.info);
+    const std::vector<float> samples = trace::ReadSamples(trace);
+    const std::string name = PsnFileName(trace.info, outcome.records.Header.ComponentLetter);
+    outcome.path = folder / name;
+    const bool holds_data = HoldsData(outcome.path);
+    if (holds_data && !replace(name)) {
+        return outcome;
+    }
+    // Leave to replace is given for the file seen now. Where there was none,
+    // another run may still write the name before this file is complete:
+    // `replace` is asked then, so that its file is not lost unasked.
+    outcome.written = holds_data ? WritePsnFile(outcome.path, outcome.records, samples)
+                                 : WritePsnFile(outcome.path, outcome.records, samples,
+                                                [&] { return replace(name); });
+    return outcome;
+}
+
+}  // namespace tremorline::psn
