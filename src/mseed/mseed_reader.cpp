@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <limits>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string_view>
 #include <system_error>
+#include <tuple>
 
 #include "common/rounding.h"
 #include "common/user_error.h"
@@ -27,16 +30,20 @@ constexpr flag kSplitByQuality = 1;
 // and, in nearly all files, the blockette that gives the record length.
 constexpr std::size_t kDetectBytes = 4096;
 
-// The library reports details through its log. They are kept, per thread,
-// to be put into the message of a failure, and never printed.
-thread_local std::string library_message;
+// The library reports details and warnings through its log. They are kept,
+// per thread, for the message of a failure or the notes of a segment, and
+// never printed.
+thread_local std::vector<std::string> library_messages;
 
 void KeepLibraryMessage(char* message) {
-    std::string_view text(message);
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) {
-        text.remove_suffix(1);
+    std::string text(message);
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    while (!text.empty() && text.back() == ' ') {
+        text.pop_back();
     }
-    library_message.assign(text);
+    if (!text.empty()) {
+        library_messages.push_back(std::move(text));
+    }
 }
 
 void QuietLibraryLog() {
@@ -75,7 +82,7 @@ class LibraryReader {
 
     // Reads the next record; MS_NOERROR, MS_ENDOFFILE or an error code.
     int Next(const std::string& path) {
-        library_message.clear();
+        library_messages.clear();
         return ms_readmsr_r(&file_, &record_, path.c_str(), 0, &offset_, nullptr, 0, 1, 0);
     }
 
@@ -83,10 +90,11 @@ class LibraryReader {
     std::int64_t Offset() const { return static_cast<std::int64_t>(offset_); }
 
     // Adds the current record to the segment of its channel that it follows
-    // on from, or starts a new segment. False when the library refuses.
-    bool AddRecord() {
+    // on from, or starts a new segment; that segment, or null when the
+    // library refuses.
+    const MSTrace* AddRecord() {
         return mst_addmsrtogroup(group_, record_, kSplitByQuality, kDefaultTimeTolerance,
-                                 kDefaultRateTolerance) != nullptr;
+                                 kDefaultRateTolerance);
     }
 
     const MSTraceGroup& Group() const { return *group_; }
@@ -102,23 +110,31 @@ class Refusal {
   public:
     explicit Refusal(const std::filesystem::path& path) : path_(path.string()) {}
 
+    // The library's own detail, when it gave one, follows the reason.
     [[noreturn]] void Throw(const std::string& reason) const {
         std::string message = "Cannot read " + path_ + " as miniSEED: " + reason;
-        if (!library_message.empty()) {
-            message += " (" + library_message + ")";
+        if (!library_messages.empty()) {
+            message += " (" + library_messages.back() + ")";
         }
         throw UserError(message + ".");
     }
 
     [[noreturn]] void AtRecord(std::int64_t number, std::int64_t offset,
                                const std::string& reason) const {
-        Throw("record " + std::to_string(number) + " at byte " + std::to_string(offset) + ": " +
-              reason);
+        Throw(RecordName(number, offset) + ": " + reason);
+    }
+
+    static std::string RecordName(std::int64_t number, std::int64_t offset) {
+        return "record " + std::to_string(number) + " at byte " + std::to_string(offset);
     }
 
   private:
     std::string path_;
 };
+
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 bool HasNumericSamples(char sample_type) {
     return sample_type == 'i' || sample_type == 'f' || sample_type == 'd';
@@ -129,6 +145,16 @@ void CheckRecord(const MSRecord& record, std::int64_t number, std::int64_t offse
                  const Refusal& refusal) {
     if (!HasNumericSamples(record.sampletype) || record.samplecnt == 0) {
         return;  // text or empty records carry no samples; they are passed over
+    }
+    const BTime& time = record.fsdh->start_time;  // in memory order once unpacked
+    const int days_in_year = IsLeapYear(time.year) ? 366 : 365;
+    if (time.day < 1 || time.day > days_in_year || time.hour > 23 || time.min > 59 ||
+        time.sec > 60 || time.fract > 9999) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%d, day %d, %02d:%02d:%02d.%04d", time.year, time.day,
+                      time.hour, time.min, time.sec, time.fract);
+        refusal.AtRecord(number, offset,
+                         "its start time (" + std::string(text) + ") is impossible");
     }
     if (!std::isfinite(record.samprate) || record.samprate <= 0.0) {
         refusal.AtRecord(number, offset,
@@ -158,27 +184,51 @@ std::vector<float> ToFloats(const MSTrace& trace) {
     return out;
 }
 
-// The previous segment of the same channel in time order (ties keep the
-// file's order), for the gap or overlap before each segment.
+// The gap or overlap before each segment, measured from the latest end among
+// the segments of its channel that start before it (ties of start keep the
+// file's order). One sort and one pass, so a file of many short segments
+// costs no more than its sorting.
 void FillGaps(std::vector<Segment>& segments) {
+    std::vector<std::string> names(segments.size());
+    std::vector<std::size_t> order(segments.size());
     for (std::size_t i = 0; i < segments.size(); ++i) {
-        const Segment* previous = nullptr;
-        for (std::size_t j = 0; j < segments.size(); ++j) {
-            const Segment& other = segments[j];
-            const bool before =
-                other.start < segments[i].start || (other.start == segments[i].start && j < i);
-            if (j == i || !before || other.source.Name() != segments[i].source.Name()) {
-                continue;
-            }
-            if (previous == nullptr || other.start >= previous->start) {
-                previous = &other;
-            }
+        names[i] = segments[i].source.Name();
+        order[i] = i;
+    }
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return std::tie(names[a], segments[a].start, a) < std::tie(names[b], segments[b].start, b);
+    });
+    const Segment* latest = nullptr;  // the latest-ending segment so far of this channel
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        Segment& segment = segments[order[k]];
+        if (k > 0 && names[order[k]] != names[order[k - 1]]) {
+            latest = nullptr;
         }
-        if (previous != nullptr) {
-            segments[i].gap_before =
-                static_cast<double>(segments[i].start - previous->end) / 1e6 - 1.0 / previous->rate;
+        if (latest != nullptr) {
+            segment.gap_before =
+                static_cast<double>(segment.start - latest->end) / 1e6 - 1.0 / latest->rate;
+        }
+        if (latest == nullptr || segment.end > latest->end) {
+            latest = &segment;
         }
     }
+}
+
+// Whether the file holds nothing but zero bytes from `offset` on: the
+// padding some writers leave after the last record, which the library skips
+// too. Anything else there is a record cut short.
+bool OnlyZerosFrom(const std::filesystem::path& path, std::int64_t offset) {
+    std::ifstream in(path, std::ios::binary);
+    in.seekg(offset);
+    char buffer[4096];
+    while (in) {
+        in.read(buffer, sizeof buffer);
+        const auto got = static_cast<std::size_t>(in.gcount());
+        if (std::any_of(buffer, buffer + got, [](char c) { return c != 0; })) {
+            return false;
+        }
+    }
+    return in.eof();
 }
 
 std::string UniqueTitle(const std::string& name, std::set<std::string>& taken) {
@@ -232,7 +282,12 @@ std::vector<Segment> ReadMiniSeed(const std::filesystem::path& path) {
         library_path = (std::filesystem::path(".") / path).string();
     }
 
+    if (file_size == 0) {
+        refusal.Throw("the file is empty");
+    }
+
     LibraryReader reader;
+    std::map<const MSTrace*, std::vector<std::string>> notes;  // warnings per segment
     std::int64_t number = 0;
     std::int64_t consumed = 0;  // bytes of the file read as whole records
     for (;;) {
@@ -240,23 +295,36 @@ std::vector<Segment> ReadMiniSeed(const std::filesystem::path& path) {
         if (code == MS_ENDOFFILE) {
             break;
         }
+        if (code != MS_NOERROR && OnlyZerosFrom(path, consumed)) {
+            break;  // padding after the last record
+        }
         if (code != MS_NOERROR) {
             refusal.AtRecord(number + 1, consumed, ReasonInWords(code));
         }
         ++number;
         const MSRecord& record = reader.Record();
         consumed = reader.Offset() + record.reclen;
+        if (static_cast<std::uintmax_t>(consumed) > file_size) {
+            refusal.AtRecord(number, reader.Offset(),
+                             "it claims " + std::to_string(record.reclen) +
+                                 " bytes, more than the file holds (it is truncated)");
+        }
         CheckRecord(record, number, reader.Offset(), refusal);
         if (record.samplecnt == 0 || !HasNumericSamples(record.sampletype)) {
             continue;
         }
-        if (!reader.AddRecord()) {
+        const std::vector<std::string> warnings = library_messages;
+        const MSTrace* trace = reader.AddRecord();
+        if (trace == nullptr) {
             refusal.AtRecord(number, reader.Offset(),
                              "its samples cannot be joined to the channel's other records");
         }
+        for (const std::string& warning : warnings) {
+            notes[trace].push_back(Refusal::RecordName(number, reader.Offset()) + ": " + warning);
+        }
     }
-    library_message.clear();
-    if (static_cast<std::uintmax_t>(consumed) != file_size) {
+    library_messages.clear();
+    if (!OnlyZerosFrom(path, consumed)) {
         refusal.Throw("the file ends in the middle of a record at byte " +
                       std::to_string(consumed) + " (it is truncated)");
     }
@@ -280,6 +348,9 @@ std::vector<Segment> ReadMiniSeed(const std::filesystem::path& path) {
         segment.header = SegmentHeader(segment.source, segment.start, segment.rate, segment.count);
         segment.title = UniqueTitle(SegmentFileName(segment.source, segment.start), titles);
         segment.samples = std::make_shared<const MemorySampleSource>(ToFloats(*trace));
+        if (const auto found = notes.find(trace); found != notes.end()) {
+            segment.notes = found->second;
+        }
         segments.push_back(std::move(segment));
     }
     if (segments.empty()) {

@@ -45,6 +45,11 @@ struct Segment {
     sac::SacHeader header;  // as the converted SAC file has it
     std::string title;      // the converted SAC file's name
     std::shared_ptr<const MemorySampleSource> samples;
+
+    // Warnings the library gave while decoding the segment's records, such
+    // as a failed integrity check of compressed samples, each naming its
+    // record. The samples are kept as decoded, as the conversion keeps them.
+    std::vector<std::string> notes;
 };
 
 // Reads every record of the file and splits the data into segments, in the
