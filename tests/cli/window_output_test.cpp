@@ -12,6 +12,7 @@
 #include "app/trace_commands.h"
 #include "support/current_folder.h"
 #include "support/fake_window.h"
+#include "support/real_files.h"
 #include "support/run_cli.h"
 #include "support/sac_builder.h"
 #include "support/temp_dir.h"
@@ -39,7 +40,8 @@ void InWindow(const std::filesystem::path& trace, const std::filesystem::path& f
     commands(state, window);
 }
 
-TEST(CliWindowOutput, WavIsWhatSaveSoundWritesAfterOneSetUpAndPlay) {
+TEST(CliWindowOutputRealFiles, WavIsWhatSaveSoundWritesAfterOneSetUpAndPlay) {
+    TREMORLINE_NEEDS_REAL_FILES();
     const struct {
         const char* trace;
         const char* wav;
@@ -71,7 +73,8 @@ TEST(CliWindowOutput, WavIsWhatSaveSoundWritesAfterOneSetUpAndPlay) {
     }
 }
 
-TEST(CliWindowOutput, PsnIsWhatMakePsnWrites) {
+TEST(CliWindowOutputRealFiles, PsnIsWhatMakePsnWrites) {
+    TREMORLINE_NEEDS_REAL_FILES();
     for (const char* trace : {"test.sac.swap", "LMOW.BHE.SAC"}) {
         TempDir cli_out;
         TempDir window_out;

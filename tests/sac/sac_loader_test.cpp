@@ -10,6 +10,7 @@
 
 #include "common/byte_order.h"
 #include "common/user_error.h"
+#include "support/real_files.h"
 #include "support/sac_builder.h"
 #include "support/temp_dir.h"
 
@@ -129,6 +130,7 @@ TEST(TextNulls, NulsBecomeSpacesAndNothingElseChanges) {
 }
 
 TEST(RealFiles, BothByteOrdersOfTheSameTraceAgree) {
+    TREMORLINE_NEEDS_REAL_FILES();
     LoadedHeader little = LoadFile(TestDataDir() / "test.sac");
     LoadedHeader big = LoadFile(TestDataDir() / "test.sac.swap");
     ASSERT_EQ(little.order, ByteOrder::Little);
@@ -154,6 +156,7 @@ TEST(RealFiles, BothByteOrdersOfTheSameTraceAgree) {
 }
 
 TEST(RealFiles, OtherWritersHeadersReadAsExpected) {
+    TREMORLINE_NEEDS_REAL_FILES();
     LoadedHeader lmow = LoadFile(TestDataDir() / "LMOW.BHE.SAC");
     EXPECT_EQ(lmow.order, ByteOrder::Little);
     EXPECT_EQ(lmow.header.ints[integer::NZMSEC], 465);
