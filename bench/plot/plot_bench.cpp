@@ -1,0 +1,212 @@
+// Times the waveform drawing on a big SAC trace: reading the samples, building
+// the min/max summary, redrawing views of it at 1600 x 500, and the whole
+// PNG against a plain read-scan-draw program in the same run.
+//
+//   plot_bench TRACE.sac [RUNS]
+//
+// Not a test: run it by hand (bench/bench_plot.sh) on a quiet machine.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <limits>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <QBuffer>
+#include <QImage>
+#include <QPainter>
+
+#include "plot/plot_output.h"
+#include "plot/trace_plot.h"
+#include "sac/sac_header.h"
+#include "sac/sac_loader.h"
+#include "trace/minmax_summary.h"
+#include "trace/trace_times.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The samples of a SAC file, read on demand with pread, swapped when the file
+// is big-endian: what the program's own file source does, without its checks.
+class FileSamples final : public tremorline::SampleSource {
+  public:
+    FileSamples(const char* path, std::size_t count, bool swapped)
+        : fd_(open(path, O_RDONLY)), count_(count), swapped_(swapped) {
+        if (fd_ < 0) {
+            throw std::runtime_error("cannot open the trace");
+        }
+    }
+    ~FileSamples() override { close(fd_); }
+    FileSamples(const FileSamples&) = delete;
+    FileSamples& operator=(const FileSamples&) = delete;
+
+    std::size_t Count() const override { return count_; }
+
+    void Read(std::size_t first, std::span<float> out) const override {
+        auto* bytes = reinterpret_cast<char*>(out.data());
+        std::size_t wanted = out.size() * 4;
+        auto offset = static_cast<off_t>(tremorline::sac::kSampleOffset + first * 4);
+        while (wanted > 0) {
+            const ssize_t got = pread(fd_, bytes, wanted, offset);
+            if (got <= 0) {
+                throw std::runtime_error("short read");
+            }
+            bytes += got;
+            wanted -= static_cast<std::size_t>(got);
+            offset += got;
+        }
+        if (swapped_) {
+            for (float& sample : out) {
+                sample = std::bit_cast<float>(__builtin_bswap32(std::bit_cast<std::uint32_t>(sample)));
+            }
+        }
+    }
+
+  private:
+    int fd_;
+    std::size_t count_;
+    bool swapped_;
+};
+
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+// Best of `runs` timings of `work`, in seconds.
+double Best(int runs, const std::function<void()>& work) {
+    double best = std::numeric_limits<double>::infinity();
+    for (int run = 0; run < runs; ++run) {
+        const auto start = Clock::now();
+        work();
+        best = std::min(best, Seconds(Clock::now() - start));
+    }
+    return best;
+}
+
+// Median of `runs` timings, in seconds (redraws: what a user sees usually).
+double Median(int runs, const std::function<void()>& work) {
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        const auto start = Clock::now();
+        work();
+        times.push_back(Seconds(Clock::now() - start));
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// The plain program the drawing is held against: read every sample, take
+// each column's min and max straight from them, draw the bars, write a PNG.
+QByteArray PlainPng(const tremorline::SampleSource& source, QSize size) {
+    const std::vector<float> samples = tremorline::ReadAllSamples(source);
+    const auto width = static_cast<std::size_t>(size.width());
+    std::vector<float> low(width, std::numeric_limits<float>::infinity());
+    std::vector<float> high(width, -std::numeric_limits<float>::infinity());
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const std::size_t column = i * width / samples.size();
+        low[column] = std::min(low[column], samples[i]);
+        high[column] = std::max(high[column], samples[i]);
+    }
+    const float all_low = *std::min_element(low.begin(), low.end());
+    const float all_high = *std::max_element(high.begin(), high.end());
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    const double scale = (size.height() - 1) / std::max(1e-30, double(all_high) - all_low);
+    for (std::size_t x = 0; x < width; ++x) {
+        const int top = static_cast<int>((all_high - high[x]) * scale);
+        const int bottom = static_cast<int>((all_high - low[x]) * scale);
+        painter.fillRect(static_cast<int>(x), top, 1, bottom - top + 1, Qt::black);
+    }
+    painter.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: plot_bench TRACE.sac [RUNS]\n");
+        return 2;
+    }
+    const int runs = argc > 2 ? std::atoi(argv[2]) : 3;
+    using namespace tremorline;
+    const tremorline::plot::OffscreenGuiApplication application;
+
+    const sac::TraceFile file(argv[1]);
+    const sac::LoadedHeader loaded = sac::ReadSacHeader(file);
+    const sac::SacHeader& header = loaded.header;
+    trace::TraceInfo info;
+    trace::CopyTraceInfo(header, info);
+    trace::ComputeTraceTimes(info);
+    const auto count = static_cast<std::size_t>(header.ints[sac::integer::NPTS]);
+    const FileSamples source(argv[1], count, loaded.order == sac::ByteOrder::Big);
+    std::printf("trace: %zu samples, DELTA %g s\n", count, double(header.reals[0]));
+
+    std::vector<float> stretch(1 << 18);
+    const double read = Best(runs, [&] {
+        for (std::size_t first = 0; first < count; first += stretch.size()) {
+            const std::size_t length = std::min(stretch.size(), count - first);
+            source.Read(first, std::span<float>(stretch.data(), length));
+        }
+    });
+    std::optional<trace::MinMaxSummary> summary;
+    const double build = Best(runs, [&] { summary = trace::BuildMinMaxSummary(source); });
+    std::printf("read samples       %8.3f s\n", read);
+    std::printf("build summary      %8.3f s   %.2fx the read\n", build, build / read);
+    std::printf("summary memory     %8.2f MB  1/%.0f of the samples\n",
+                double(summary->MemoryBytes()) / 1e6,
+                double(count) * 4 / double(summary->MemoryBytes()));
+
+    const plot::PlotTrace trace{source, *summary, header, info, "bench"};
+    const QSize size(plot::kDefaultPlotWidth, plot::kDefaultPlotHeight);
+    const auto total = static_cast<double>(count);
+    const double per_second = 1.0 / double(header.reals[0]);
+    struct View {
+        const char* name;
+        trace::TraceView view;
+    };
+    const View views[] = {
+        {"full view", trace::WholeTraceView(count)},
+        {"1% view", {total * 0.4321, total * 0.01}},
+        {"one-second view", {total * 0.6789, per_second}},
+    };
+    const auto width = static_cast<std::size_t>(plot::PlotArea(size).width());
+    QImage image(size, QImage::Format_RGB32);
+    for (const View& v : views) {
+        const double envelope = Median(21, [&] {
+            static_cast<void>(trace::ComputeEnvelope(source, *summary, v.view, width));
+        });
+        const double redraw = Median(21, [&] {
+            QPainter painter(&image);
+            plot::DrawTrace(painter, size, trace, v.view);
+        });
+        std::printf("redraw %-16s %6.2f ms (envelope %.2f ms)\n", v.name, redraw * 1e3,
+                    envelope * 1e3);
+    }
+
+    const double plain = Best(runs, [&] { static_cast<void>(PlainPng(source, size)); });
+    const double ours = Best(runs, [&] {
+        const auto built = trace::BuildMinMaxSummary(source);
+        const plot::PlotTrace fresh{source, *built, header, info, "bench"};
+        static_cast<void>(plot::RenderTracePlot(fresh, plot::PlotFormat::Png, size));
+    });
+    std::printf("PNG plain program  %8.3f s\n", plain);
+    std::printf("PNG summary+draw   %8.3f s   %.2fx the plain program\n", ours, ours / plain);
+    return 0;
+}
