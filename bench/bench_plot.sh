@@ -26,4 +26,5 @@ c++ -std=c++20 -O2 -o "$BUILD/make_big_sac" "$ROOT/bench/psn/make_big_sac.cpp"
 TRACE="$WORK/big.sac"
 "$BUILD/make_big_sac" "$TRACE" "$SAMPLES"
 cat "$TRACE" >/dev/null  # every figure starts with the trace in the page cache
+echo "load: $(cut -d" " -f1-3 /proc/loadavg) on $(nproc) cores"
 "$BUILD/bench/plot/plot_bench" "$TRACE" "$RUNS"

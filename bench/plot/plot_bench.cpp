@@ -196,8 +196,13 @@ int main(int argc, char** argv) {
             QPainter painter(&image);
             plot::DrawTrace(painter, size, trace, v.view);
         });
-        std::printf("redraw %-16s %6.2f ms (envelope %.2f ms)\n", v.name, redraw * 1e3,
-                    envelope * 1e3);
+        const trace::Envelope kept = plot::PlotEnvelope(size, trace, v.view);
+        const double cursor = Median(21, [&] {
+            QPainter painter(&image);
+            plot::DrawTrace(painter, size, trace, v.view, kept, count / 2);
+        });
+        std::printf("redraw %-16s %6.2f ms (envelope %.2f ms; with a kept envelope %.2f ms)\n",
+                    v.name, redraw * 1e3, envelope * 1e3, cursor * 1e3);
     }
 
     const double plain = Best(runs, [&] { static_cast<void>(PlainPng(source, size)); });

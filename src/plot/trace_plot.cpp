@@ -6,6 +6,8 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
+#include <QPaintEngine>
 #include <QPolygonF>
 #include <QString>
 
@@ -119,20 +121,57 @@ MinMax VisibleRange(const Envelope& envelope, const TraceView& view) {
     return range;
 }
 
+// One column's bar, in the drawing's pixels, both ends included.
+struct Bar {
+    int x;
+    int top;
+    int bottom;
+};
+
+// On a raster device (an image, a window) the bars are written straight into
+// the pixels of a layer laid over the area: filling a rectangle one pixel
+// wide costs the raster engine a call per row, some 600 000 calls for a full
+// window. Other devices (SVG) get one rectangle a bar.
+void FillBars(QPainter& painter, const QRect& area, const std::vector<Bar>& bars) {
+    const QPaintEngine* engine = painter.paintEngine();
+    if (engine != nullptr && engine->type() == QPaintEngine::Raster) {
+        QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+        if (!layer.isNull()) {
+            layer.fill(Qt::transparent);
+            const QRgb colour = kTraceColour.rgb();
+            const auto stride = static_cast<std::size_t>(layer.bytesPerLine()) / sizeof(QRgb);
+            auto* pixels = reinterpret_cast<QRgb*>(layer.bits());
+            const int last_row = area.height() - 1;
+            for (const Bar& bar : bars) {
+                const auto x = static_cast<std::size_t>(bar.x - area.left());
+                const int bottom = std::min(bar.bottom - area.top(), last_row);
+                for (int y = std::max(bar.top - area.top(), 0); y <= bottom; ++y) {
+                    pixels[static_cast<std::size_t>(y) * stride + x] = colour;
+                }
+            }
+            painter.drawImage(area.topLeft(), layer);
+            return;
+        }
+    }
+    for (const Bar& bar : bars) {
+        painter.fillRect(QRect(bar.x, bar.top, 1, bar.bottom - bar.top + 1), kTraceColour);
+    }
+}
+
 // Each column a bar from its min to its max, stretched to meet the previous
 // column where the two do not overlap, so that a steep stretch stays one
 // unbroken stroke. Columns with gaps are shaded behind the trace.
 void DrawEnvelope(QPainter& painter, const QRect& area, const Envelope& envelope,
                   const AmplitudeScale& scale) {
-    QList<QRect> gaps;
-    QList<QRect> bars;
-    bars.reserve(static_cast<qsizetype>(envelope.columns.size()));
+    std::vector<Bar> bars;
+    bars.reserve(envelope.columns.size());
     const MinMax* previous = nullptr;
-    for (std::size_t column = 0; column < envelope.columns.size(); ++column) {
+    const auto columns = std::min(envelope.columns.size(), static_cast<std::size_t>(area.width()));
+    for (std::size_t column = 0; column < columns; ++column) {
         const MinMax& span = envelope.columns[column];
         const int x = area.left() + static_cast<int>(column);
         if (span.gap) {
-            gaps.append(QRect(x, area.top(), 1, area.height()));
+            painter.fillRect(QRect(x, area.top(), 1, area.height()), kGapColour);
         }
         if (!span.HasValues()) {
             previous = nullptr;
@@ -144,17 +183,10 @@ void DrawEnvelope(QPainter& painter, const QRect& area, const Envelope& envelope
             low = std::min(low, static_cast<double>(previous->max));
             high = std::max(high, static_cast<double>(previous->min));
         }
-        const int top = Pixel(scale.YAt(high) + 0.5);
-        const int bottom = Pixel(scale.YAt(low) + 0.5);
-        bars.append(QRect(x, top, 1, bottom - top + 1));
+        bars.push_back({x, Pixel(scale.YAt(high) + 0.5), Pixel(scale.YAt(low) + 0.5)});
         previous = &span;
     }
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(kGapColour);
-    painter.drawRects(gaps);
-    painter.setBrush(kTraceColour);
-    painter.drawRects(bars);
-    painter.setBrush(Qt::NoBrush);
+    FillBars(painter, area, bars);
 }
 
 // Straight lines from sample to sample, broken at every gap, which is shaded.
@@ -401,8 +433,22 @@ double XAtSamplePosition(QSize size, const TraceView& view, double position) {
     return area.left() + (position - view.first) * area.width() / view.span;
 }
 
+trace::Envelope PlotEnvelope(QSize size, const PlotTrace& trace, const TraceView& view) {
+    const QRect area = PlotArea(size);
+    if (area.isEmpty()) {
+        return {};
+    }
+    return trace::ComputeEnvelope(trace.samples, trace.summary, view,
+                                  static_cast<std::size_t>(area.width()));
+}
+
 void DrawTrace(QPainter& painter, QSize size, const PlotTrace& trace, const TraceView& view,
                std::optional<std::size_t> cursor_sample) {
+    DrawTrace(painter, size, trace, view, PlotEnvelope(size, trace, view), cursor_sample);
+}
+
+void DrawTrace(QPainter& painter, QSize size, const PlotTrace& trace, const TraceView& view,
+               const Envelope& envelope, std::optional<std::size_t> cursor_sample) {
     painter.save();
     painter.fillRect(QRect(QPoint(0, 0), size), kBackground);
     painter.setFont(PlotFont());
@@ -411,8 +457,6 @@ void DrawTrace(QPainter& painter, QSize size, const PlotTrace& trace, const Trac
         painter.restore();
         return;
     }
-    const auto width = static_cast<std::size_t>(area.width());
-    const Envelope envelope = trace::ComputeEnvelope(trace.samples, trace.summary, view, width);
     const AmplitudeScale scale = ScaleFor(VisibleRange(envelope, view), area);
     const TimeScale time = trace::TraceTimeScale(trace.header.reals[sac::real::B],
                                                  trace.header.reals[sac::real::DELTA]);

@@ -52,6 +52,16 @@ double XAtSamplePosition(QSize size, const trace::TraceView& view, double positi
 void DrawTrace(QPainter& painter, QSize size, const PlotTrace& trace, const trace::TraceView& view,
                std::optional<std::size_t> cursor_sample = std::nullopt);
 
+// The envelope DrawTrace draws for `view` on a drawing of `size`. A window
+// keeps it while the view and the size stay the same, and draws with it, so
+// that a moving play cursor redraws without reading any sample.
+trace::Envelope PlotEnvelope(QSize size, const PlotTrace& trace, const trace::TraceView& view);
+
+// DrawTrace with an envelope from PlotEnvelope for the same size and view.
+void DrawTrace(QPainter& painter, QSize size, const PlotTrace& trace, const trace::TraceView& view,
+               const trace::Envelope& envelope,
+               std::optional<std::size_t> cursor_sample = std::nullopt);
+
 // Fills `size` with the background and `message` in its middle ("Reading…"
 // while the summary is built).
 void DrawMessage(QPainter& painter, QSize size, const QString& message);

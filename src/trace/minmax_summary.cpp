@@ -5,62 +5,27 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <span>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tremorline::trace {
 namespace {
 
-// Samples read per stretch: 1 MiB, a whole number of coarse blocks, so that
-// no block straddles two stretches.
-constexpr std::size_t kStretch = 4 * MinMaxSummary::kCoarseBlock;
-
-// Lanes of the block scan: independent running minima and maxima that the
-// compiler keeps in vector registers.
-constexpr std::size_t kLanes = 16;
+// Samples read per stretch: one coarse block (256 KiB), small enough to stay
+// in the processor's cache between the read and the scan, and whole blocks
+// of both sizes.
+constexpr std::size_t kStretch = MinMaxSummary::kCoarseBlock;
 
 std::size_t BlocksFor(std::size_t count, std::size_t block) {
     return count / block + (count % block != 0 ? 1 : 0);
 }
 
-// The min and max of a block, fast: no branch per sample. A NaN never wins a
-// comparison, but an infinity would, so the scan also notes whether any
-// sample has the all-ones exponent of NaN and infinity; such a (rare) block
-// is scanned again one sample at a time.
-MinMax BlockMinMax(const float* samples, std::size_t count) {
-    std::array<float, kLanes> lane_min;
-    std::array<float, kLanes> lane_max;
-    lane_min.fill(std::numeric_limits<float>::infinity());
-    lane_max.fill(-std::numeric_limits<float>::infinity());
-    std::array<std::uint32_t, kLanes> special{};
-    const std::size_t whole = count - count % kLanes;
-    for (std::size_t i = 0; i < whole; i += kLanes) {
-        for (std::size_t lane = 0; lane < kLanes; ++lane) {
-            const float value = samples[i + lane];
-            lane_min[lane] = value < lane_min[lane] ? value : lane_min[lane];
-            lane_max[lane] = value > lane_max[lane] ? value : lane_max[lane];
-            // The exponent field plus one carries into the sign bit exactly
-            // when it is all ones.
-            const std::uint32_t exponent = std::bit_cast<std::uint32_t>(value) & 0x7f800000u;
-            special[lane] |= (exponent + 0x00800000u) & 0x80000000u;
-        }
-    }
-    std::uint32_t any_special = 0;
-    MinMax result;
-    for (std::size_t lane = 0; lane < kLanes; ++lane) {
-        result.min = std::min(result.min, lane_min[lane]);
-        result.max = std::max(result.max, lane_max[lane]);
-        any_special |= special[lane];
-    }
-    const MinMax tail = ScanMinMax(samples + whole, count - whole);
-    if (any_special != 0) {
-        return ScanMinMax(samples, whole).Merged(tail);
-    }
-    return result.Merged(tail);
-}
-
-}  // namespace
-
-MinMax ScanMinMax(const float* samples, std::size_t count) {
+// One sample at a time, leaving out NaN and infinities.
+MinMax ScanOneByOne(const float* samples, std::size_t count) {
     MinMax result;
     for (std::size_t i = 0; i < count; ++i) {
         const float value = samples[i];
@@ -72,6 +37,99 @@ MinMax ScanMinMax(const float* samples, std::size_t count) {
         result.max = std::max(result.max, value);
     }
     return result;
+}
+
+// The min and max of the first `scanned` samples, an infinity possibly among
+// them, and whether any of them is NaN or infinite.
+struct FastScan {
+    MinMax range;
+    bool special = false;
+    std::size_t scanned = 0;
+};
+
+#if defined(__SSE2__)
+
+// Sixteen samples a step in four sets of vector registers, so that no
+// running value waits on the one before. minps and maxps return their second
+// operand when the first is NaN, so a NaN never enters the running min or
+// max. x - x is 0 for every finite x and NaN for NaN and the infinities, so a
+// running sum of it tells whether any sample was one.
+FastScan ScanFast(const float* samples, std::size_t count) {
+    constexpr std::size_t kSets = 4;
+    constexpr std::size_t kStep = 4 * kSets;
+    const __m128 infinity = _mm_set1_ps(std::numeric_limits<float>::infinity());
+    const __m128 minus_infinity = _mm_sub_ps(_mm_setzero_ps(), infinity);
+    __m128 low[kSets] = {infinity, infinity, infinity, infinity};
+    __m128 high[kSets] = {minus_infinity, minus_infinity, minus_infinity, minus_infinity};
+    __m128 check[kSets] = {_mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps()};
+    FastScan scan;
+    for (; scan.scanned + kStep <= count; scan.scanned += kStep) {
+        for (std::size_t set = 0; set < kSets; ++set) {
+            const __m128 value = _mm_loadu_ps(samples + scan.scanned + 4 * set);
+            low[set] = _mm_min_ps(value, low[set]);
+            high[set] = _mm_max_ps(value, high[set]);
+            check[set] = _mm_add_ps(check[set], _mm_sub_ps(value, value));
+        }
+    }
+    for (std::size_t set = 1; set < kSets; ++set) {
+        low[0] = _mm_min_ps(low[set], low[0]);
+        high[0] = _mm_max_ps(high[set], high[0]);
+        check[0] = _mm_add_ps(check[set], check[0]);
+    }
+    alignas(16) std::array<float, 4> lows;
+    alignas(16) std::array<float, 4> highs;
+    _mm_store_ps(lows.data(), low[0]);
+    _mm_store_ps(highs.data(), high[0]);
+    for (std::size_t lane = 0; lane < 4; ++lane) {
+        scan.range.min = std::min(scan.range.min, lows[lane]);
+        scan.range.max = std::max(scan.range.max, highs[lane]);
+    }
+    scan.special = _mm_movemask_ps(_mm_cmpunord_ps(check[0], check[0])) != 0;
+    return scan;
+}
+
+#else
+
+// Without vector instructions at hand: independent lanes the compiler may
+// keep in registers. The exponent field plus one carries into the sign bit
+// exactly when it is all ones, as in NaN and the infinities.
+FastScan ScanFast(const float* samples, std::size_t count) {
+    constexpr std::size_t kLanes = 8;
+    std::array<float, kLanes> low;
+    std::array<float, kLanes> high;
+    low.fill(std::numeric_limits<float>::infinity());
+    high.fill(-std::numeric_limits<float>::infinity());
+    std::uint32_t special = 0;
+    FastScan scan;
+    for (; scan.scanned + kLanes <= count; scan.scanned += kLanes) {
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
+            const float value = samples[scan.scanned + lane];
+            low[lane] = value < low[lane] ? value : low[lane];
+            high[lane] = value > high[lane] ? value : high[lane];
+            const std::uint32_t exponent = std::bit_cast<std::uint32_t>(value) & 0x7f800000u;
+            special |= (exponent + 0x00800000u) & 0x80000000u;
+        }
+    }
+    for (std::size_t lane = 0; lane < kLanes; ++lane) {
+        scan.range.min = std::min(scan.range.min, low[lane]);
+        scan.range.max = std::max(scan.range.max, high[lane]);
+    }
+    scan.special = special != 0;
+    return scan;
+}
+
+#endif
+
+}  // namespace
+
+MinMax ScanMinMax(const float* samples, std::size_t count) {
+    const FastScan fast = ScanFast(samples, count);
+    // Gaps are rare: a stretch holding one is scanned again, one sample at a
+    // time.
+    if (fast.special) {
+        return ScanOneByOne(samples, count);
+    }
+    return fast.range.Merged(ScanOneByOne(samples + fast.scanned, count - fast.scanned));
 }
 
 MinMax MinMaxSummary::Overall() const {
@@ -99,7 +157,7 @@ std::optional<MinMaxSummary> BuildMinMaxSummary(const SampleSource& source, std:
         source.Read(first, std::span<float>(stretch.data(), length));
         for (std::size_t block = 0; block < length; block += fine_block) {
             summary.fine_.push_back(
-                BlockMinMax(stretch.data() + block, std::min(fine_block, length - block)));
+                ScanMinMax(stretch.data() + block, std::min(fine_block, length - block)));
         }
     }
 

@@ -234,7 +234,12 @@ TEST(TracePlot, ThePlayCursorStandsAtItsSample) {
     const auto shown = Show(testing::SacBuilder(), std::vector<float>(kSpikeTraceLength, 0.0f));
     const QSize size(1000, 300);
     const trace::TraceView whole = trace::WholeTraceView(kSpikeTraceLength);
-    const QImage image = RenderTraceImage(shown->Plot(), size, whole, 4000);
+    // As the window draws it while a sound plays: with the envelope it kept.
+    const trace::Envelope envelope = PlotEnvelope(size, shown->Plot(), whole);
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    DrawTrace(painter, size, shown->Plot(), whole, envelope, 4000);
+    painter.end();
     const QRect area = PlotArea(size);
     const int x = static_cast<int>(XAtSamplePosition(size, whole, 4000));
     EXPECT_EQ(XAtSamplePosition(size, whole, 4000), area.left() + area.width() / 4.0);
