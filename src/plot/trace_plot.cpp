@@ -231,7 +231,8 @@ void DrawLines(QPainter& painter, QSize size, const QRect& area, const Envelope&
     painter.setRenderHint(QPainter::Antialiasing, false);
 }
 
-// Tick values k * step within [from, to], at most a few hundred.
+// Tick values k * step within [from, to], at most a few hundred. Counted by
+// an integer, since far from zero adding 1 to a large k may not change it.
 std::vector<double> TickValues(double from, double to, double step) {
     std::vector<double> values;
     if (!std::isfinite(from) || !std::isfinite(to) || !(step > 0)) {
@@ -240,11 +241,12 @@ std::vector<double> TickValues(double from, double to, double step) {
     const double first = std::ceil(from / step);
     const double last = std::floor(to / step);
     constexpr double kMaxTicks = 500;
-    if (!(last - first < kMaxTicks)) {
+    if (!(last - first >= 0 && last - first < kMaxTicks)) {
         return values;
     }
-    for (double k = first; k <= last; k += 1) {
-        values.push_back(k * step);
+    const auto count = static_cast<int>(last - first) + 1;
+    for (int k = 0; k < count; ++k) {
+        values.push_back((first + k) * step);
     }
     return values;
 }

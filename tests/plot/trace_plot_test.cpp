@@ -251,6 +251,33 @@ TEST(TracePlot, ThePlayCursorStandsAtItsSample) {
     EXPECT_TRUE(found);
 }
 
+TEST(TracePlot, DamagedOrOddTracesStillDraw) {
+    constexpr float kMax = std::numeric_limits<float>::max();
+    constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+    struct Case {
+        const char* what;
+        testing::SacBuilder builder;
+        std::vector<float> samples;
+    };
+    testing::SacBuilder far_off;  // time ticks far from zero, finer than a double there
+    far_off.Real(sac::real::B, 1e30f).Real(sac::real::DELTA, 1e-6f);
+    testing::SacBuilder no_delta;
+    no_delta.Real(sac::real::DELTA, 0.0f).Real(sac::real::O, 5.0f);
+    const Case cases[] = {
+        {"far-off begin", far_off, {1.0f, 2.0f, 3.0f, 4.0f}},
+        {"no sample interval", no_delta, std::vector<float>(5000, 1.0f)},
+        {"extreme values", testing::SacBuilder(), {kMax, -kMax, kNaN, 0.0f, kMax}},
+        {"only gaps", testing::SacBuilder(), std::vector<float>(3000, kNaN)},
+        {"no samples", testing::SacBuilder(), {}},
+    };
+    for (const Case& c : cases) {
+        const auto shown = Show(c.builder, c.samples);
+        for (const QSize size : {QSize(640, 200), QSize(1, 1)}) {
+            EXPECT_EQ(DecodedPng(shown->Plot(), size).size(), size) << c.what;
+        }
+    }
+}
+
 TEST(TracePlot, PlotsOfImpossibleSizesAreRefused_WrittenPlotsMatchTheirBytes) {
     const auto shown = Show(testing::SacBuilder(), SpikeTrace());
     for (const QSize size : {QSize(0, 500), QSize(1600, -1), QSize(kMaxPlotSide + 1, 10)}) {
