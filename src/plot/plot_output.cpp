@@ -14,10 +14,12 @@ namespace tremorline::plot {
 namespace {
 
 void CheckSize(QSize size) {
-    if (size.width() < 1 || size.height() < 1 || size.width() > kMaxPlotSide ||
-        size.height() > kMaxPlotSide) {
+    const bool sides_fit = size.width() >= 1 && size.height() >= 1 &&
+                           size.width() <= kMaxPlotSide && size.height() <= kMaxPlotSide;
+    if (!sides_fit || static_cast<long long>(size.width()) * size.height() > kMaxPlotPixels) {
         throw UserError("A plot must be 1 to " + std::to_string(kMaxPlotSide) +
-                        " pixels wide and high, not " + std::to_string(size.width()) + "x" +
+                        " pixels wide and high, and at most " + std::to_string(kMaxPlotPixels) +
+                        " pixels in all, not " + std::to_string(size.width()) + "x" +
                         std::to_string(size.height()) + ".");
     }
 }

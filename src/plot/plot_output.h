@@ -22,17 +22,19 @@ enum class PlotFormat { Png, Svg };
 inline constexpr int kDefaultPlotWidth = 1600;
 inline constexpr int kDefaultPlotHeight = 500;
 
-// The largest side a plot may have, so that a mistyped size cannot ask for
-// gigabytes of image.
-inline constexpr int kMaxPlotSide = 20000;
+// The largest plot: a mistyped size must not ask for gigabytes of image.
+// 16000 pixels a side, 40 million pixels (160 MB of image) in all.
+inline constexpr int kMaxPlotSide = 16000;
+inline constexpr long long kMaxPlotPixels = 40'000'000;
 
 // `view` of `trace` drawn on an image of `size`.
 QImage RenderTraceImage(const PlotTrace& trace, QSize size, const trace::TraceView& view,
                         std::optional<std::size_t> cursor_sample = std::nullopt);
 
 // The whole trace as the bytes of a PNG or SVG file of `size`. Throws
-// UserError when the size is not 1 to kMaxPlotSide pixels a side or the image
-// cannot be encoded, and what the sample source throws.
+// UserError when a side is not 1 to kMaxPlotSide pixels, the plot has more
+// than kMaxPlotPixels, or the image cannot be encoded; and what the sample
+// source throws.
 QByteArray RenderTracePlot(const PlotTrace& trace, PlotFormat format, QSize size);
 
 // RenderTracePlot written to `path` through an AtomicFile: the file appears

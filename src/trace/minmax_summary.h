@@ -44,8 +44,19 @@ struct MinMax {
     friend bool operator==(const MinMax&, const MinMax&) = default;
 };
 
-// The min, max and gap flag of `samples`, scanned one by one.
+// The min, max and gap flag of `samples`, scanned as fast as the processor
+// allows.
 MinMax ScanMinMax(const float* samples, std::size_t count);
+
+// The ways of scanning: plain C++, and vector instructions where the
+// processor has them. Each gives the same result.
+enum class ScanKind { Plain, Sse2, Avx2 };
+
+// The ways this processor can run, the fastest last (ScanMinMax's choice).
+std::vector<ScanKind> AvailableScans();
+
+// ScanMinMax the given way, which must be one of AvailableScans().
+MinMax ScanMinMaxWith(ScanKind kind, const float* samples, std::size_t count);
 
 class MinMaxSummary {
   public:

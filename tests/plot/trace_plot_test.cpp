@@ -280,7 +280,8 @@ TEST(TracePlot, DamagedOrOddTracesStillDraw) {
 
 TEST(TracePlot, PlotsOfImpossibleSizesAreRefused_WrittenPlotsMatchTheirBytes) {
     const auto shown = Show(testing::SacBuilder(), SpikeTrace());
-    for (const QSize size : {QSize(0, 500), QSize(1600, -1), QSize(kMaxPlotSide + 1, 10)}) {
+    for (const QSize size :
+         {QSize(0, 500), QSize(1600, -1), QSize(kMaxPlotSide + 1, 10), QSize(10000, 5000)}) {
         EXPECT_THROW(RenderTracePlot(shown->Plot(), PlotFormat::Png, size), UserError);
     }
     const testing::TempDir folder;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <random>
 #include <stdexcept>
 #include <stop_token>
 #include <vector>
@@ -68,6 +69,29 @@ TEST(MinMaxSummary, EachEntryHoldsTheFiniteMinAndMaxOfItsBlockAndWhetherItHasGap
     EXPECT_EQ(summary->Overall(), Naive(samples, 0, samples.size()));
     // Far below the 1/32 of the samples' own memory the summary may take.
     EXPECT_LE(summary->MemoryBytes() * 32, samples.size() * sizeof(float));
+}
+
+TEST(MinMaxSummary, EveryWayOfScanningThisProcessorHasGivesTheExactResult) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> value(-1000.0f, 1000.0f);
+    std::uniform_int_distribution<int> kind(0, 9);
+    std::uniform_int_distribution<std::size_t> length(0, 300);
+    // Now and then a NaN, an infinity, or a value so large that sums of a
+    // few of them overflow.
+    const float specials[] = {kNaN, kInf, -kInf, 3e38f, -3e38f, -0.0f};
+    for (int trial = 0; trial < 2000; ++trial) {
+        std::vector<float> samples(length(random));
+        const bool sprinkle = trial % 3 == 0;
+        for (float& sample : samples) {
+            const int k = kind(random);
+            sample = sprinkle && k < 6 && kind(random) == 0 ? specials[k] : value(random);
+        }
+        const MinMax expected = Naive(samples, 0, samples.size());
+        for (const ScanKind scan : AvailableScans()) {
+            ASSERT_EQ(ScanMinMaxWith(scan, samples.data(), samples.size()), expected)
+                << "scan " << static_cast<int>(scan) << ", trial " << trial;
+        }
+    }
 }
 
 TEST(MinMaxSummary, AnEmptyTraceHasAnEmptySummary) {
