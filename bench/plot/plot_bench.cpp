@@ -1,24 +1,20 @@
-// Times the waveform drawing on a big SAC trace: reading the samples, building
-// the min/max summary, redrawing views of it at 1600 x 500, and the whole
-// PNG against a plain read-scan-draw program in the same run.
+// Times the waveform drawing on a big SAC trace, loaded as the program loads
+// it: reading the samples, building the min/max summary, redrawing views of
+// it at 1600 x 500, and the whole PNG against a plain read-scan-draw program
+// in the same run.
 //
 //   plot_bench TRACE.sac [RUNS]
 //
 // Not a test: run it by hand (bench/bench_plot.sh) on a quiet machine.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <chrono>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -29,55 +25,12 @@
 #include "plot/plot_output.h"
 #include "plot/trace_plot.h"
 #include "sac/sac_header.h"
-#include "sac/sac_loader.h"
+#include "trace/loaded_trace.h"
 #include "trace/minmax_summary.h"
-#include "trace/trace_times.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// The samples of a SAC file, read on demand with pread, swapped when the file
-// is big-endian: what the program's own file source does, without its checks.
-class FileSamples final : public tremorline::SampleSource {
-  public:
-    FileSamples(const char* path, std::size_t count, bool swapped)
-        : fd_(open(path, O_RDONLY)), count_(count), swapped_(swapped) {
-        if (fd_ < 0) {
-            throw std::runtime_error("cannot open the trace");
-        }
-    }
-    ~FileSamples() override { close(fd_); }
-    FileSamples(const FileSamples&) = delete;
-    FileSamples& operator=(const FileSamples&) = delete;
-
-    std::size_t Count() const override { return count_; }
-
-    void Read(std::size_t first, std::span<float> out) const override {
-        auto* bytes = reinterpret_cast<char*>(out.data());
-        std::size_t wanted = out.size() * 4;
-        auto offset = static_cast<off_t>(tremorline::sac::kSampleOffset + first * 4);
-        while (wanted > 0) {
-            const ssize_t got = pread(fd_, bytes, wanted, offset);
-            if (got <= 0) {
-                throw std::runtime_error("short read");
-            }
-            bytes += got;
-            wanted -= static_cast<std::size_t>(got);
-            offset += got;
-        }
-        if (swapped_) {
-            for (float& sample : out) {
-                sample = std::bit_cast<float>(__builtin_bswap32(std::bit_cast<std::uint32_t>(sample)));
-            }
-        }
-    }
-
-  private:
-    int fd_;
-    std::size_t count_;
-    bool swapped_;
-};
 
 double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
@@ -151,14 +104,15 @@ int main(int argc, char** argv) {
     using namespace tremorline;
     const tremorline::plot::OffscreenGuiApplication application;
 
-    const sac::TraceFile file(argv[1]);
-    const sac::LoadedHeader loaded = sac::ReadSacHeader(file);
-    const sac::SacHeader& header = loaded.header;
-    trace::TraceInfo info;
-    trace::CopyTraceInfo(header, info);
-    trace::ComputeTraceTimes(info);
-    const auto count = static_cast<std::size_t>(header.ints[sac::integer::NPTS]);
-    const FileSamples source(argv[1], count, loaded.order == sac::ByteOrder::Big);
+    const auto loaded = trace::LoadSacTrace(argv[1]);
+    if (!loaded) {
+        std::fprintf(stderr, "plot_bench: %s\n", trace::kUnknownDataType);
+        return 1;
+    }
+    const sac::SacHeader& header = loaded->header;
+    const trace::TraceInfo& info = loaded->info;
+    const SampleSource& source = *loaded->samples;  // the program's own SAC source
+    const std::size_t count = source.Count();
     std::printf("trace: %zu samples, DELTA %g s\n", count, double(header.reals[0]));
 
     // Read and build take turns, so that a busy machine slows both alike;

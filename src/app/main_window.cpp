@@ -22,6 +22,7 @@
 #include "app/psn_command.h"
 #include "app/sound_commands.h"
 #include "app/trace_commands.h"
+#include "app/twips.h"
 
 namespace tremorline::app {
 namespace {

@@ -17,6 +17,7 @@
 #include "common/sample_source.h"
 #include "sac/sac_header.h"
 #include "trace/envelope.h"
+#include "trace/loaded_trace.h"
 #include "trace/minmax_summary.h"
 #include "trace/trace_info.h"
 
@@ -32,6 +33,12 @@ struct PlotTrace {
     const trace::TraceInfo& info;
     std::string title;
 };
+
+// The drawing's view of a loaded trace and the summary of its samples.
+inline PlotTrace PlotTraceOf(const trace::LoadedTrace& loaded,
+                             const trace::MinMaxSummary& summary) {
+    return {*loaded.samples, summary, loaded.header, loaded.info, loaded.title};
+}
 
 // The rectangle the samples are drawn in, within a drawing of `size`; the
 // rest holds the title, the span, the axes' ticks and texts. Empty when

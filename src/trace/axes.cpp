@@ -96,9 +96,6 @@ std::string SpanText(double visible, double total, bool in_seconds) {
 }
 
 std::optional<std::string> UtcTimeText(const TraceInfo& info, double seconds) {
-    if (info.RefTimeText.empty()) {
-        return std::nullopt;
-    }
     const auto milliseconds =
         RoundToInt<std::int64_t>(seconds * 1000.0 + static_cast<double>(info.NZMSEC));
     // Beyond some 10 000 years the calendar refuses anyway; the bound keeps

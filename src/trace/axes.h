@@ -47,8 +47,8 @@ std::string SpanText(double visible, double total, bool in_seconds);
 
 // The UTC date and time `seconds` after the reference time (RefTime plus
 // NZMSEC), to the millisecond: "2005-02-01 03:04:05.250". Nothing when the
-// times of `info` could not be computed or the moment falls outside the
-// calendar's years 100 to 9999.
+// moment falls outside the calendar's years 100 to 9999, as it does for a
+// TraceInfo whose times were never computed.
 std::optional<std::string> UtcTimeText(const TraceInfo& info, double seconds);
 
 // The amplitude axis's label: the unit IDEP names (displacement in nm,
