@@ -20,6 +20,7 @@
 #include "sac/sac_loader.h"
 #include "support/sac_builder.h"
 #include "support/temp_dir.h"
+#include "trace/loaded_trace.h"
 #include "trace/trace_times.h"
 
 namespace tremorline::plot {
@@ -93,6 +94,26 @@ TEST(TracePlot, APngHasTheAskedSizeAndItsSpikeWhereTheSpikesTimeMaps) {
                                                   static_cast<double>(kSpikeTraceLength);
         EXPECT_NEAR(darkest, expected, 1.0) << size.width();
         EXPECT_GT(DarkPixelsInColumn(image, area, darkest), area.height() * 3 / 4);
+    }
+}
+
+TEST(TracePlot, ALoadedTraceOfEitherByteOrderIsDrawnFromItsFile) {
+    const testing::TempDir folder;
+    for (const bool big_endian : {false, true}) {
+        const auto path = folder / (big_endian ? "big.sac" : "little.sac");
+        testing::SacBuilder builder;
+        builder.Samples(SpikeTrace()).BigEndian(big_endian).WriteTo(path);
+        const auto loaded = trace::LoadSacTrace(path);
+        ASSERT_TRUE(loaded);
+        const auto summary = trace::BuildMinMaxSummary(*loaded->samples);
+        const PlotTrace plotted = PlotTraceOf(*loaded, *summary);
+        const QSize size(900, 300);
+        const QImage image = DecodedPng(plotted, size);
+        const QRect area = PlotArea(size);
+        const double expected = area.left() + static_cast<double>(kSpikeAt) * area.width() /
+                                                  static_cast<double>(kSpikeTraceLength);
+        const int x = static_cast<int>(expected);
+        EXPECT_GT(DarkPixelsInColumn(image, area, x), area.height() * 3 / 4) << big_endian;
     }
 }
 
