@@ -89,7 +89,13 @@ void PlaySound(AppState& state, WindowOps& window, SoundPlayer& player) {
         // old image lives on until the player has let it go.
         state.SoundState.PlayBuffer = std::move(image);
         player.Play(state.SoundState.PlayBuffer);
+        window.SetEnabled(Control::StopSound, player.IsPlaying());
     });
+}
+
+void StopSound(WindowOps& window, SoundPlayer& player) {
+    player.Stop();
+    window.SetEnabled(Control::StopSound, false);
 }
 
 void SaveSound(AppState& state, WindowOps& window) {
