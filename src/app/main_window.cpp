@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <string_view>
 
@@ -121,9 +122,14 @@ void Form1::BuildControls() {
     StopSound = MakeWrappingButton("Stop Sound", Frame1);
     StopSound->setObjectName("StopSound");
     StopSound->setGeometry(Twips(3420), Twips(240), Twips(675), Twips(435));
-    StopSound->setShortcut(Qt::Key_Escape);
     StopSound->setEnabled(false);
     connect(StopSound, &QPushButton::clicked, this, &Form1::StopSound_Click);
+    // Escape stops at once (a button's own shortcut would click it 100 ms
+    // later), and only while Stop Sound is enabled, so that it takes Escape
+    // from no one otherwise.
+    stop_shortcut_ = new QShortcut(Qt::Key_Escape, this);
+    stop_shortcut_->setEnabled(false);
+    connect(stop_shortcut_, &QShortcut::activated, this, &Form1::StopSound_Click);
 
     // One line on the frame's top edge, beside its title.
     lblPlayPosition = new QLabel(Frame1);
@@ -312,6 +318,7 @@ void Form1::StopSound_Click() {
 void Form1::ShowSoundState() {
     const bool playing = player_.IsPlaying();
     StopSound->setEnabled(playing);
+    stop_shortcut_->setEnabled(playing);
     if (playing) {
         position_timer_.start();
     } else {

@@ -22,6 +22,7 @@ class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QShortcut;
 
 namespace tremorline::app {
 class frmAbout;
@@ -90,7 +91,8 @@ class Form1 : public QMainWindow, public WindowOps {
     QPushButton* PlaySound = nullptr;
     QPushButton* StopSound = nullptr;
     QPushButton* SaveWAVE = nullptr;
-    QLabel* lblPlayPosition = nullptr;  // where the sound is, or why none plays
+    QLabel* lblPlayPosition = nullptr;    // where the sound is, or why none plays
+    QShortcut* stop_shortcut_ = nullptr;  // Escape, for Stop Sound
     QAction* mnuMakePSN = nullptr;
     QPointer<frmAbout> about_;  // the one About window, while it is open
 };

@@ -67,7 +67,8 @@ class ResampledAudioDevice : public QIODevice {
     // soon as all of it is queued.
     qint64 bytesAvailable() const override {
         const std::uint64_t length = resampler_.OutputLength();
-        const std::uint64_t left = length > written_ + kLengthMargin ? length - written_ - kLengthMargin : 0;
+        const std::uint64_t left =
+            length > written_ + kLengthMargin ? length - written_ - kLengthMargin : 0;
         return static_cast<qint64>(left) * kBytesPerSample + QIODevice::bytesAvailable();
     }
     qint64 size() const override { return bytesAvailable(); }
@@ -136,8 +137,7 @@ void QtSoundPlayer::Play(WaveImageBytes image) {
         problem_ = "The audio output does not take 16-bit sound";
         return;
     }
-    const std::span<const unsigned char> samples(image->data() + pcm->data_offset,
-                                                 pcm->data_size);
+    const std::span<const unsigned char> samples(image->data() + pcm->data_offset, pcm->data_size);
     try {
         source_ = std::make_unique<ResampledAudioDevice>(samples, pcm->rate, format->sampleRate());
     } catch (const std::exception& failure) {
@@ -190,8 +190,8 @@ void QtSoundPlayer::Watch() {
     }
     if (!source_->Failure().empty() || sink_->state() == QAudio::StoppedState) {
         // Only the output itself stops a sink this player still holds.
-        problem_ = source_->Failure().empty() ? "The audio output stopped playing"
-                                              : source_->Failure();
+        problem_ =
+            source_->Failure().empty() ? "The audio output stopped playing" : source_->Failure();
         heard_when_silent_ = HeardSample();
         Release();
         emit failed();
@@ -204,8 +204,8 @@ void QtSoundPlayer::Watch() {
     // Everything has been handed over; the end is heard once the output's
     // position reaches it. The grace period covers an output that never gets
     // there (one too short to start, say), so a sound always ends.
-    const qint64 written_us =
-        static_cast<qint64>(source_->Written() * 1'000'000 / static_cast<std::uint64_t>(output_rate_));
+    const qint64 written_us = static_cast<qint64>(source_->Written() * 1'000'000 /
+                                                  static_cast<std::uint64_t>(output_rate_));
     const qint64 heard_us = sink_->processedUSecs();
     const qint64 now_ms = QDeadlineTimer::current().deadline();
     if (end_deadline_ms_ < 0) {

@@ -51,8 +51,8 @@ PlayedSound DescribePlayedSound(const trace::TraceInfo& info, std::size_t sample
     // An undefined B leaves the first sample at the reference time.
     const double b = info.B == sac::kUndefined || !std::isfinite(info.B) ? 0.0 : info.B;
     if (ref_valid) {
-        sound.first_sample_time = ref.hour * 3600.0 + ref.minute * 60.0 + ref.second +
-                                  info.NZMSEC / 1000.0 + b;
+        sound.first_sample_time =
+            ref.hour * 3600.0 + ref.minute * 60.0 + ref.second + info.NZMSEC / 1000.0 + b;
     }
     return sound;
 }

@@ -51,8 +51,7 @@ std::int16_t SampleAt(std::span<const unsigned char> pcm, std::size_t index) {
 // beyond the last sample counts as silence.
 class BoxDecimator {
   public:
-    BoxDecimator(std::span<const unsigned char> pcm, std::size_t sample_count,
-                 std::uint32_t factor)
+    BoxDecimator(std::span<const unsigned char> pcm, std::size_t sample_count, std::uint32_t factor)
         : pcm_(pcm),
           sample_count_(sample_count),
           factor_(factor),
@@ -89,8 +88,8 @@ class BoxDecimator {
                 --skip_;
                 continue;
             }
-            out.push_back(static_cast<float>(static_cast<double>(static_cast<std::int64_t>(comb)) *
-                                             scale_));
+            out.push_back(
+                static_cast<float>(static_cast<double>(static_cast<std::int64_t>(comb)) * scale_));
             ++emitted_;
             if (worked >= kDecimatorInputBudget) {
                 break;

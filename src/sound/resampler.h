@@ -20,8 +20,7 @@ class Resampler {
     // of a WAVE image); it must outlive the Resampler. Both rates are samples
     // per second, from 1 up. Throws UserError when the conversion cannot be
     // set up.
-    Resampler(std::span<const unsigned char> pcm, std::int32_t play_rate,
-              std::int32_t output_rate);
+    Resampler(std::span<const unsigned char> pcm, std::int32_t play_rate, std::int32_t output_rate);
     ~Resampler();
     Resampler(const Resampler&) = delete;
     Resampler& operator=(const Resampler&) = delete;

@@ -143,8 +143,7 @@ Pcm Noise(std::size_t count, int amplitude) {
 
 // Plays `image` to its end, checking on the way that the position heard only
 // grows and ends at the sample count. Returns false on a failure.
-bool PlayToTheEnd(QtSoundPlayer& player, WaveImageBytes image, std::size_t count,
-                  double* seconds) {
+bool PlayToTheEnd(QtSoundPlayer& player, WaveImageBytes image, std::size_t count, double* seconds) {
     QElapsedTimer clock;
     clock.start();
     player.Play(std::move(image));
@@ -198,7 +197,8 @@ std::vector<float> Converted(const Pcm& samples, double from, double to) {
     for (std::size_t i = 0; i < in.size(); ++i) {
         in[i] = static_cast<float>(samples[i] / 32768.0);
     }
-    std::vector<float> out(static_cast<std::size_t>(std::ceil(static_cast<double>(in.size()) * to / from)) + 64);
+    std::vector<float> out(
+        static_cast<std::size_t>(std::ceil(static_cast<double>(in.size()) * to / from)) + 64);
     std::size_t done = 0;
     const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
@@ -283,10 +283,11 @@ int CheckRate(const QString& monitor, std::int32_t rate) {
             }
         }
     }
-    std::printf("%s: %d Hz into %d Hz: %zu samples heard of %.0f, correlation %.5f%s, "
-                "ended after %.2f s for %.2f s of sound\n",
-                status == 0 ? "PASS" : "FAIL", rate, output, length, expected_length, correlation,
-                rate == output ? ", bit for bit" : "", seconds, static_cast<double>(count) / rate);
+    std::printf(
+        "%s: %d Hz into %d Hz: %zu samples heard of %.0f, correlation %.5f%s, "
+        "ended after %.2f s for %.2f s of sound\n",
+        status == 0 ? "PASS" : "FAIL", rate, output, length, expected_length, correlation,
+        rate == output ? ", bit for bit" : "", seconds, static_cast<double>(count) / rate);
     return status;
 }
 
@@ -328,7 +329,8 @@ int CheckStop(const QString& monitor) {
     }
     const std::size_t first = FirstNonZero(heard);
     const std::size_t sounded = LastNonZero(heard) - std::min(first, LastNonZero(heard));
-    const double late_ms = (static_cast<double>(sounded) - static_cast<double>(at_stop)) * 1000.0 / output;
+    const double late_ms =
+        (static_cast<double>(sounded) - static_cast<double>(at_stop)) * 1000.0 / output;
     if (at_stop == 0 || late_ms > 100) {
         std::printf("FAIL: stopped at sample %zu, sound went on to %zu (%.0f ms)\n", at_stop,
                     sounded, late_ms);

@@ -238,7 +238,8 @@ TEST_F(SoundCommands, StopSoundIsEnabledOnlyWhileASoundPlays) {
     EXPECT_TRUE(Enabled(Control::SaveSound));
     EXPECT_TRUE(Enabled(Control::PlaySound));
     EXPECT_EQ(state_.SoundState.PlayBuffer, image);
-    EXPECT_TRUE(window_.messages.size() == 1 && window_.messages[0] == "Please select a sample rate");
+    EXPECT_TRUE(window_.messages.size() == 1 &&
+                window_.messages[0] == "Please select a sample rate");
 }
 
 TEST_F(SoundCommands, SaveWritesThePlayedImageUnderTheTraceName) {

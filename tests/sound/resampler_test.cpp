@@ -39,8 +39,7 @@ std::vector<std::int16_t> ReadAll(Resampler& resampler, std::size_t piece) {
 
 // Samples of a tone of `frequency` Hz (plus, optionally, one of `extra` Hz)
 // at `rate` samples per second, at amplitude 12000 each.
-std::vector<std::int16_t> Tone(std::size_t count, double rate, double frequency,
-                               double extra = 0) {
+std::vector<std::int16_t> Tone(std::size_t count, double rate, double frequency, double extra = 0) {
     std::vector<std::int16_t> samples(count);
     for (std::size_t i = 0; i < count; ++i) {
         const double t = static_cast<double>(i) / rate;
@@ -90,14 +89,14 @@ TEST(Resampler, KeepsPitchAndDurationAtEveryRatio) {
         double tone;   // Hz, heard at the same frequency
         double above;  // Hz, above the output's band: must vanish (0: none)
     } cases[] = {
-        {3, 44100, 60, 0.15, 0},                  // 14700 times up
+        {3, 44100, 60, 0.15, 0},  // 14700 times up
         {10, 8000, 200, 0.5, 0},
         {49, 44100, 980, 2.45, 0},
         {8000, 44100, 8000, 400, 0},
         {36000, 48000, 36000, 1800, 0},
         {44100, 8000, 44100, 400, 10000},
-        {400000, 8000, 400000, 400, 100000},      // 50 times down, soxr alone
-        {8820000, 44100, 882000, 2205, 1000000},  // decimated first
+        {400000, 8000, 400000, 400, 100000},            // 50 times down, soxr alone
+        {8820000, 44100, 882000, 2205, 1000000},        // decimated first
         {1073741823, 44100, 5000000, 2205, 100000000},  // the highest rate
     };
     for (const auto& c : cases) {
@@ -106,7 +105,8 @@ TEST(Resampler, KeepsPitchAndDurationAtEveryRatio) {
         Resampler resampler(bytes, c.play, c.output);
         EXPECT_FALSE(resampler.PassesThrough());
         const double seconds = static_cast<double>(c.count) / c.play;
-        EXPECT_EQ(resampler.OutputLength(), static_cast<std::uint64_t>(std::llround(seconds * c.output)));
+        EXPECT_EQ(resampler.OutputLength(),
+                  static_cast<std::uint64_t>(std::llround(seconds * c.output)));
         const auto heard = ReadAll(resampler, 882);
         EXPECT_NEAR(static_cast<double>(heard.size()), seconds * c.output, 2.0);
         EXPECT_GE(CorrelationWithTone(heard, c.output, c.tone), 0.999);
@@ -162,10 +162,10 @@ TEST(SampleHeardAfter, CountsWholeSamplesAndStopsAtTheEnd) {
         {999999, 1, 10, 0},
         {1000000, 1, 10, 1},
         {1500000, 3, 100, 4},
-        {22, 44100, 1000000, 0},  // 0.97 of a sample
-        {23, 44100, 1000000, 1},  // 1.01
-        {2500000, 1073741823, 1073741823, 1073741823},  // past the end: the end
-        {999999, 1073741823, 1073741823, 1073740749},   // exact near the top
+        {22, 44100, 1000000, 0},                          // 0.97 of a sample
+        {23, 44100, 1000000, 1},                          // 1.01
+        {2500000, 1073741823, 1073741823, 1073741823},    // past the end: the end
+        {999999, 1073741823, 1073741823, 1073740749},     // exact near the top
         {std::int64_t{1} << 62, 1073741823, 1000, 1000},  // no overflow
     };
     for (const auto& c : cases) {

@@ -59,8 +59,8 @@ class FakeWindow : public app::WindowOps {
 class FakePlayer : public app::SoundPlayer {
   public:
     std::vector<app::WaveImageBytes> played;
-    int stops = 0;                 // calls of Stop
-    bool starts = true;            // whether the next Play starts a sound
+    int stops = 0;                                         // calls of Stop
+    bool starts = true;                                    // whether the next Play starts a sound
     std::string refusal = "No audio output is available";  // Problem() when it does not
     bool playing = false;
     std::size_t heard = 0;
