@@ -174,6 +174,11 @@ std::size_t QtSoundPlayer::HeardSample() const {
     if (!sink_) {
         return heard_when_silent_;
     }
+    // The output's processed time is what the sound server has taken from
+    // it less the sink's own latency (Qt's PulseAudio output averages that
+    // from the server's timing reports): the sound at the speaker, not the
+    // sound handed over. The output's time maps to the image's samples through
+    // the play rate whatever rate the output runs at.
     return sound::SampleHeardAfter(sink_->processedUSecs(), play_rate_, sample_count_);
 }
 
