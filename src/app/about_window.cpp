@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/main_window.h"
+#include "app/twips.h"
 
 #if !defined(TREMORLINE_VERSION_MAJOR) || !defined(TREMORLINE_VERSION_MINOR) || \
     !defined(TREMORLINE_VERSION_PATCH)

@@ -1,43 +1,53 @@
 #pragma once
 
-// Everything the main window owns for the run, in one plain struct: the open
-// trace file, the header, the derived values, the summary, the PSN records
-// and the sound. Form1 holds exactly one; the commands work on it.
+// Everything the main window owns for the run, in one plain struct: the
+// loaded trace, the output folder, the PSN records and the sound. Form1
+// holds exactly one; the commands work on it.
 
+#include <filesystem>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "common/user_error.h"
 #include "psn/psn_records.h"
-#include "sac/sac_header.h"
-#include "sac/trace_file.h"
 #include "sound/sound_state.h"
-#include "trace/trace_info.h"
+#include "trace/loaded_trace.h"
 
 namespace tremorline::app {
 
 struct AppState {
-    std::unique_ptr<sac::TraceFile> trace_file;  // null when no trace file is open
-    sac::SacHeader SacHeader;
-    bool FileSwapped = false;
-    bool FileNative = false;
+    // The trace the commands work on, made by the last completed load. Null
+    // when there is none: before the first load, after a refused load, and
+    // once Open or Close has let its file go. Holding it keeps the file open.
+    std::shared_ptr<const trace::LoadedTrace> trace;
+    // Set when Close or a failed Open let a loaded trace go, so that a
+    // command can say the file is closed rather than that nothing was loaded.
+    bool trace_closed = false;
+    // The name Open or start-up gave last, also of a file that was refused.
     std::string TraceFileTitle;
-    std::vector<float> Samples;
-    trace::TraceInfo TraceInfo;
-    std::string summary;
+    // Where Make PSN and Save Sound write: the chosen trace's folder after an
+    // Open, the program's starting folder before.
+    std::filesystem::path output_folder;
     psn::PSNRecords PSNRecords;    // as the last Make PSN built them
     sound::SoundState SoundState;  // as the last set-up and play left it
+
+    // The byte-order flags of the trace the commands work on: one is set
+    // while a trace is loaded, neither otherwise.
+    bool FileSwapped() const { return trace && trace->order == sac::ByteOrder::Big; }
+    bool FileNative() const { return trace && trace->order == sac::ByteOrder::Little; }
 };
 
-// After a refused load both byte-order flags are off while TraceInfo still
-// describes the previous trace: the open file is not that trace, so a command
-// must not read its samples as if it were. `doing` completes the message
-// ("setting up its sound").
-inline void RequireLoadedTrace(const AppState& state, const std::string& doing) {
-    if (!state.FileNative && !state.FileSwapped) {
-        throw UserError("No SAC trace is loaded. Open a trace before " + doing + ".");
+// The loaded trace, or UserError saying why there is none. `doing` completes
+// the message ("setting up its sound").
+inline const trace::LoadedTrace& RequireLoadedTrace(const AppState& state,
+                                                    const std::string& doing) {
+    if (state.trace) {
+        return *state.trace;
     }
+    if (state.trace_closed) {
+        throw UserError("No trace file is open. Open the trace again to read its samples.");
+    }
+    throw UserError("No SAC trace is loaded. Open a trace before " + doing + ".");
 }
 
 }  // namespace tremorline::app

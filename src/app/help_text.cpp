@@ -8,7 +8,7 @@
 #include <QPushButton>
 
 #include "app/courier_font.h"
-#include "app/main_window.h"
+#include "app/twips.h"
 
 namespace tremorline::app {
 

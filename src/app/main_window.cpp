@@ -23,6 +23,7 @@
 #include "app/psn_command.h"
 #include "app/sound_commands.h"
 #include "app/trace_commands.h"
+#include "app/twips.h"
 
 namespace tremorline::app {
 namespace {
@@ -303,8 +304,10 @@ void Form1::PlaySound_Click() {
     const WaveImageBytes before = state_.SoundState.PlayBuffer;
     app::PlaySound(state_, *this, player_);
     if (state_.SoundState.PlayBuffer != before) {
-        // A new sound: describe it now, while the state still holds its trace.
-        played_ = sound::DescribePlayedSound(state_.TraceInfo, state_.SoundState.WaveData.size(),
+        // A new sound: described now, as a later set-up replaces what it
+        // was built from.
+        played_ = sound::DescribePlayedSound(state_.SoundState.TraceInfo,
+                                             state_.SoundState.WaveData.size(),
                                              state_.SoundState.PlayRate);
     }
     ShowSoundState();

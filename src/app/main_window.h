@@ -55,8 +55,6 @@ class Form1 : public QMainWindow, public WindowOps {
     bool AskYesNo(const std::string& text) override;
     std::optional<std::filesystem::path> ChooseTraceFile() override;
 
-    AppState& state() { return state_; }
-
   private slots:
     void mnuItemOpen_Click();
     void mnuItemClose_Click();
@@ -96,10 +94,5 @@ class Form1 : public QMainWindow, public WindowOps {
     QAction* mnuMakePSN = nullptr;
     QPointer<frmAbout> about_;  // the one About window, while it is open
 };
-
-// Twips (1/1440 inch) to logical pixels, at 15 twips to the pixel.
-constexpr int Twips(int twips) {
-    return twips / 15;
-}
 
 }  // namespace tremorline::app

@@ -3,9 +3,7 @@
 #include <string>
 
 #include "app/command_guard.h"
-#include "psn/psn_builders.h"
-#include "psn/psn_file.h"
-#include "sac/sac_loader.h"
+#include "psn/make_psn.h"
 
 namespace tremorline::app {
 
@@ -15,18 +13,15 @@ std::string OverwriteQuestion(const std::string& file_name) {
 
 void MakePsn(AppState& state, WindowOps& window) {
     RunCommand(window, [&] {
-        RequireLoadedTrace(state, "making its PSN file");
-        const trace::TraceInfo& info = state.TraceInfo;
-        const psn::PSNRecords records = psn::BuildPSNRecords(info);
-        state.PSNRecords = records;
-        state.Samples = sac::ReadSamples(state.trace_file.get(), info.NPTS, state.FileSwapped);
-
-        const std::string name = psn::PsnFileName(info, records.Header.ComponentLetter);
-        if (psn::HoldsData(name) && !window.AskYesNo(OverwriteQuestion(name))) {
+        const trace::LoadedTrace& trace = RequireLoadedTrace(state, "making its PSN file");
+        const psn::PsnOutcome outcome = psn::MakePsnFile(
+            trace, state.output_folder,
+            [&](const std::string& name) { return window.AskYesNo(OverwriteQuestion(name)); });
+        state.PSNRecords = outcome.records;
+        if (!outcome.written) {
             window.ShowMessage(kOverwriteAborted);
             return;
         }
-        psn::WritePsnFile(name, state.PSNRecords, state.Samples);
         window.SetEnabled(Control::MakePsn, false);
     });
 }

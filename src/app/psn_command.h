@@ -1,6 +1,6 @@
 #pragma once
 
-// Make PSN: the loaded trace as a PSN Type 4 file in the current folder.
+// Make PSN: the loaded trace as a PSN Type 4 file in the output folder.
 
 #include "app/app_state.h"
 #include "app/window_ops.h"

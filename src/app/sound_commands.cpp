@@ -1,5 +1,6 @@
 #include "app/sound_commands.h"
 
+#include <filesystem>
 #include <memory>
 #include <type_traits>
 #include <utility>
@@ -7,10 +8,9 @@
 
 #include "app/command_guard.h"
 #include "common/user_error.h"
-#include "sac/sac_loader.h"
+#include "sound/make_sound.h"
 #include "sound/play_rate.h"
 #include "sound/sound_levels.h"
-#include "sound/wave_data.h"
 #include "sound/wave_header.h"
 #include "sound/wave_image.h"
 
@@ -20,31 +20,6 @@ namespace {
 static_assert(std::is_same_v<decltype(sound::SoundState::PlayBuffer), WaveImageBytes>,
               "the play buffer is shared with the player as it is");
 
-// The sound of a set-up, built whole before any of it replaces the state.
-struct BuiltSound {
-    std::vector<float> samples;
-    sound::SoundLevels levels;
-    std::vector<std::int16_t> wave_data;
-    sound::WaveHeader header;
-};
-
-BuiltSound BuildSound(const AppState& state, WindowOps& window) {
-    RequireLoadedTrace(state, "setting up its sound");
-    BuiltSound built;
-    built.header = state.SoundState.WaveHeader;
-    // Refused before the samples are read: an image this long is not
-    // describable, so there is no point allocating for it.
-    sound::BuildWaveHeader(built.header, state.TraceInfo.NPTS);
-    built.samples =
-        sac::ReadSamples(state.trace_file.get(), state.TraceInfo.NPTS, state.FileSwapped);
-    built.levels = sound::ComputeSoundLevels(built.samples);
-    if (sound::LevelsAreFinite(built.levels)) {
-        window.ShowMessage(sound::SoundLevelsText(built.levels));
-    }
-    built.wave_data = sound::BuildWaveData(built.samples, built.levels);
-    return built;
-}
-
 bool HasSound(const AppState& state) {
     return !state.SoundState.WaveData.empty();
 }
@@ -53,13 +28,19 @@ bool HasSound(const AppState& state) {
 
 void SetUpSound(AppState& state, WindowOps& window) {
     RunCommand(window, [&] {
-        BuiltSound built = BuildSound(state, window);
-        state.Samples = std::move(built.samples);
+        const trace::LoadedTrace& trace = RequireLoadedTrace(state, "setting up its sound");
+        sound::BuiltSound built = sound::BuildSound(
+            trace, state.SoundState.WaveHeader, [&](const sound::SoundLevels& levels) {
+                if (sound::LevelsAreFinite(levels)) {
+                    window.ShowMessage(sound::SoundLevelsText(levels));
+                }
+            });
         state.SoundState.SoundLevels = built.levels;
         state.SoundState.WaveData = std::move(built.wave_data);
         state.SoundState.WaveHeader = built.header;
         state.SoundState.TraceFileTitle = state.TraceFileTitle;
-        window.ShowMessage(sound::RateAdviceText(state.TraceInfo.DELTA));
+        state.SoundState.TraceInfo = trace.info;
+        window.ShowMessage(sound::RateAdviceText(trace.info.DELTA));
         window.SetEnabled(Control::PlaySound, true);
     });
 }
@@ -106,9 +87,10 @@ void SaveSound(AppState& state, WindowOps& window) {
         if (state.SoundState.WaveHeader.SampleRate <= 0) {
             throw UserError("The sound has no sample rate yet. Play it at a chosen rate first.");
         }
-        const std::string name = sound::WaveFileName(state.SoundState.TraceFileTitle);
-        sound::WriteWaveFile(name, state.SoundState.WaveHeader, state.SoundState.WaveData);
-        window.ShowMessage(name + "done.");
+        const std::filesystem::path saved =
+            sound::SaveSoundFile(state.output_folder, state.SoundState.TraceFileTitle,
+                                 state.SoundState.WaveHeader, state.SoundState.WaveData);
+        window.ShowMessage(saved.filename().string() + "done.");
     });
 }
 

@@ -27,7 +27,7 @@ void StopSound(WindowOps& window, SoundPlayer& player);
 
 // Save Sound (SaveWAVE_Click): writes the image of the current header and
 // audio samples to the name of the trace they were set up from, with ".wav"
-// for its last four characters, in the current folder, and says
+// for its last four characters, in the output folder, and says
 // "<name>done.". The audio samples are kept, so Play and Save go on working
 // until the next set-up.
 void SaveSound(AppState& state, WindowOps& window);

@@ -3,20 +3,25 @@
 #include <exception>
 #include <filesystem>
 #include <optional>
-#include <stdexcept>
+#include <system_error>
 
-#include "sac/sac_loader.h"
 #include "trace/header_summary.h"
-#include "trace/trace_times.h"
 
 namespace tremorline::app {
 namespace {
 
-// The Open command's error path: every file closed, the summary emptied and
-// "Error" shown. Everything else stays as the failure left it.
+// Closes the trace file by letting the loaded trace go.
+void LetTraceGo(AppState& state) {
+    if (state.trace) {
+        state.trace.reset();
+        state.trace_closed = true;
+    }
+}
+
+// The Open command's error path: every file closed and "Error" shown.
+// Everything else stays as the failure left it.
 void ShowOpenError(AppState& state, WindowOps& window) {
-    state.trace_file.reset();
-    state.summary.clear();
+    LetTraceGo(state);
     window.SetText1(kOpenErrorText);
 }
 
@@ -32,8 +37,14 @@ bool LoadOrShowError(AppState& state, WindowOps& window, Step&& step) {
     }
 }
 
-}  // namespace
+// The folder the program started in: outputs go there until an Open.
+std::filesystem::path StartingFolder() {
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::current_path(error);
+    return error ? std::filesystem::path() : folder;
+}
 
+}  // namespace
 std::string ArgumentString(const std::vector<std::string>& arguments) {
     std::string joined;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -60,15 +71,15 @@ void StartUp(AppState& state, WindowOps& window, const std::string& argument_str
     window.SetEnabled(Control::PlaySound, false);
     window.SetEnabled(Control::SaveSound, false);
     window.SetLabel1(argument_string);
+    state.output_folder = StartingFolder();
     if (argument_string.empty()) {
         window.SetEnabled(Control::MakePsn, false);
         return;
     }
     bool loaded = LoadOrShowError(state, window, [&] {
         std::string path = PathFromArgumentString(argument_string);
-        state.trace_file = std::make_unique<sac::TraceFile>(path);
         state.TraceFileTitle = FileTitle(path);
-        LoadSacFile(state, window);
+        LoadSacFile(state, window, path);
     });
     // Nothing is loaded after a failed start-up, so Make PSN stays off too.
     window.SetEnabled(Control::MakePsn, loaded);
@@ -76,21 +87,19 @@ void StartUp(AppState& state, WindowOps& window, const std::string& argument_str
 }
 
 void OpenTraceFile(AppState& state, WindowOps& window) {
-    state.trace_file.reset();
-    state.summary.clear();
+    LetTraceGo(state);
+    std::optional<std::filesystem::path> chosen = window.ChooseTraceFile();
+    if (!chosen) {
+        ShowOpenError(state, window);
+        return;
+    }
     bool loaded = LoadOrShowError(state, window, [&] {
-        std::optional<std::filesystem::path> chosen = window.ChooseTraceFile();
-        if (!chosen) {
-            throw std::runtime_error("cancelled");
-        }
         std::filesystem::path path = std::filesystem::absolute(*chosen);
-        // Outputs are named relative to the current folder, so after an Open
-        // they land beside the trace.
-        std::filesystem::current_path(path.parent_path());
-        state.trace_file = std::make_unique<sac::TraceFile>(path);
         state.TraceFileTitle = path.filename().string();
         window.SetLabel1(state.TraceFileTitle);
-        LoadSacFile(state, window);
+        // Outputs land beside the trace.
+        state.output_folder = path.parent_path();
+        LoadSacFile(state, window, path);
     });
     if (loaded) {
         window.SetEnabled(Control::PlaySound, false);
@@ -99,31 +108,26 @@ void OpenTraceFile(AppState& state, WindowOps& window) {
 }
 
 void CloseTraceFile(AppState& state, WindowOps& window) {
-    state.trace_file.reset();
+    LetTraceGo(state);
     window.SetEnabled(Control::MakePsn, false);
 }
 
-void LoadSacFile(AppState& state, WindowOps& window) {
-    state.FileNative = false;
-    state.FileSwapped = false;
-    sac::LoadedHeader loaded = sac::ReadSacHeader(*state.trace_file);
-    if (loaded.order == sac::ByteOrder::Unknown) {
-        window.ShowMessage("Unknown data type");
+void LoadSacFile(AppState& state, WindowOps& window, const std::filesystem::path& path) {
+    state.trace_closed = false;
+    std::optional<trace::LoadedTrace> loaded = trace::LoadSacTrace(path);
+    if (!loaded) {
+        state.trace.reset();
+        window.ShowMessage(trace::kUnknownDataType);
         return;
     }
-    state.FileNative = loaded.order == sac::ByteOrder::Little;
-    state.FileSwapped = loaded.order == sac::ByteOrder::Big;
-    state.SacHeader = loaded.header;
+    state.trace = std::make_shared<const trace::LoadedTrace>(std::move(*loaded));
     ShowHeaderSummary(state, window);
     window.SetEnabled(Control::SetUpSound, true);
 }
 
-void ShowHeaderSummary(AppState& state, WindowOps& window) {
-    trace::CopyTraceInfo(state.SacHeader, state.TraceInfo);
-    trace::ComputeTraceTimes(state.TraceInfo);
-    state.summary =
-        trace::HeaderSummaryText(state.TraceFileTitle, state.SacHeader, state.TraceInfo);
-    window.SetText1(state.summary);
+void ShowHeaderSummary(const AppState& state, WindowOps& window) {
+    window.SetText1(
+        trace::HeaderSummaryText(state.TraceFileTitle, state.trace->header, state.trace->info));
     window.SetEnabled(Control::MakePsn, true);
 }
 

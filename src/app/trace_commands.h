@@ -3,6 +3,7 @@
 // Bringing a trace in and letting it go: start-up, File > Open, File > Close,
 // and the loader with its header summary.
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -32,20 +33,22 @@ std::string FileTitle(const std::string& path);
 // shows "Error" in Text1, as Open does, and the window stays usable.
 void StartUp(AppState& state, WindowOps& window, const std::string& argument_string);
 
-// File > Open: close the trace, choose a file, open and load it. Any failure
-// (a cancelled dialog included) closes the trace file and shows "Error".
+// File > Open: close the trace, choose a file, open and load it; outputs go
+// to the chosen file's folder from then on. A cancelled dialog or any failure
+// shows "Error".
 void OpenTraceFile(AppState& state, WindowOps& window);
 
 // File > Close: close the trace file; the summary and loaded values stay.
 void CloseTraceFile(AppState& state, WindowOps& window);
 
-// Decides the byte order, reads the header and summarises it. A file readable
-// in neither order is refused with "Unknown data type" and changes nothing
-// else. A read or summary failure throws, for the caller's error path.
-void LoadSacFile(AppState& state, WindowOps& window);
+// Loads the SAC file at `path` and makes it the trace the commands work on.
+// A file readable in neither byte order is refused with "Unknown data type":
+// no trace is then loaded, and the window still shows the previous summary.
+// A failure to open, read or work out the trace's times throws, for the
+// caller's error path, and changes nothing.
+void LoadSacFile(AppState& state, WindowOps& window, const std::filesystem::path& path);
 
-// Refreshes TraceInfo, shows the summary in Text1 and enables Make PSN.
-// Throws when the trace's times cannot be worked out.
-void ShowHeaderSummary(AppState& state, WindowOps& window);
+// Shows the loaded trace's summary in Text1 and enables Make PSN.
+void ShowHeaderSummary(const AppState& state, WindowOps& window);
 
 }  // namespace tremorline::app

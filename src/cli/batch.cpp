@@ -1,6 +1,12 @@
 #include "cli/batch.h"
 
+#include <CLI/CLI.hpp>
 #include <exception>
+#include <iostream>
+#include <optional>
+#include <utility>
+
+#include "common/user_error.h"
 
 namespace tremorline::cli {
 namespace {
@@ -29,6 +35,21 @@ int RunForEachFile(const std::vector<std::string>& files, const FileAction& acti
         }
     }
     return status;
+}
+
+void RunBatch(const std::vector<std::string>& files, const FileAction& action) {
+    const int status = RunForEachFile(files, action, std::cerr);
+    if (status != 0) {
+        throw CLI::RuntimeError(status);
+    }
+}
+
+trace::LoadedTrace LoadTrace(const std::string& file) {
+    std::optional<trace::LoadedTrace> loaded = trace::LoadSacTrace(file);
+    if (!loaded) {
+        throw UserError(trace::kUnknownDataType);
+    }
+    return std::move(*loaded);
 }
 
 }  // namespace tremorline::cli

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "trace/loaded_trace.h"
+
 namespace tremorline::cli {
 
 // Exit status of a run in which some file failed.
@@ -22,5 +24,14 @@ using FileAction = std::function<void(const std::string& file)>;
 // Returns 0 when every file succeeded, kSomeFilesFailed otherwise.
 int RunForEachFile(const std::vector<std::string>& files, const FileAction& action,
                    std::ostream& errors);
+
+// A subcommand's callback: runs `action` on each file, reporting failures on
+// stderr, and throws CLI::RuntimeError(kSomeFilesFailed) when any failed.
+void RunBatch(const std::vector<std::string>& files, const FileAction& action);
+
+// The trace file `file`, loaded as the window loads it. Throws UserError
+// when it cannot be, "Unknown data type" for a file readable in neither
+// byte order.
+trace::LoadedTrace LoadTrace(const std::string& file);
 
 }  // namespace tremorline::cli

@@ -5,9 +5,7 @@
 #include <vector>
 
 #include "cli/batch.h"
-#include "cli/loaded_trace.h"
-#include "psn/psn_builders.h"
-#include "psn/psn_file.h"
+#include "psn/make_psn.h"
 
 namespace tremorline::cli {
 namespace {
@@ -37,19 +35,15 @@ files included), 1 otherwise.)";
 
 void WritePsnForTrace(const std::string& file, const std::filesystem::path& output_dir,
                       ExistingPsnFile existing, std::ostream& report) {
-    const LoadedTrace trace(file);
-    const trace::TraceInfo& info = trace.info();
-    const psn::PSNRecords records = psn::BuildPSNRecords(info);
-    const std::vector<float> samples = trace.ReadSamples();
-    const std::filesystem::path target =
-        output_dir / psn::PsnFileName(info, records.Header.ComponentLetter);
-    if (existing == ExistingPsnFile::Keep && psn::HoldsData(target)) {
-        report << file << ": kept " << target.string()
+    const psn::PsnOutcome outcome =
+        psn::MakePsnFile(LoadTrace(file), output_dir,
+                         [&](const std::string&) { return existing == ExistingPsnFile::Replace; });
+    if (!outcome.written) {
+        report << file << ": kept " << outcome.path.string()
                << " (it already holds data; --force replaces it)\n";
         return;
     }
-    psn::WritePsnFile(target, records, samples);
-    report << file << ": wrote " << target.string() << '\n';
+    report << file << ": wrote " << outcome.path.string() << '\n';
 }
 
 void AddPsnCommand(CLI::App& app) {
@@ -71,15 +65,9 @@ void AddPsnCommand(CLI::App& app) {
     command->callback([options] {
         const ExistingPsnFile existing =
             options->force ? ExistingPsnFile::Replace : ExistingPsnFile::Keep;
-        int status = RunForEachFile(
-            options->files,
-            [&](const std::string& file) {
-                WritePsnForTrace(file, options->output_dir, existing, std::cout);
-            },
-            std::cerr);
-        if (status != 0) {
-            throw CLI::RuntimeError(status);
-        }
+        RunBatch(options->files, [&](const std::string& file) {
+            WritePsnForTrace(file, options->output_dir, existing, std::cout);
+        });
     });
 }
 

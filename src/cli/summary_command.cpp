@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "cli/batch.h"
-#include "cli/loaded_trace.h"
 #include "trace/header_summary.h"
 
 namespace tremorline::cli {
@@ -35,8 +34,8 @@ standard error, "FILE: reason", and prints nothing; the other files are still
 done. The exit status is 0 when every file was summarised, 1 otherwise.)";
 
 void PrintSummary(const std::string& file) {
-    const LoadedTrace trace(file);
-    std::cout << trace::HeaderSummaryText(trace.title(), trace.header(), trace.info(), "\n");
+    const trace::LoadedTrace trace = LoadTrace(file);
+    std::cout << trace::HeaderSummaryText(trace.title, trace.header, trace.info, "\n");
 }
 
 }  // namespace
@@ -46,12 +45,7 @@ void AddSummaryCommand(CLI::App& app) {
     CLI::App* command = app.add_subcommand("summary", kDescription);
     command->footer(kExplanation);
     command->add_option("FILE", *files, "SAC trace files (binary, either byte order)")->required();
-    command->callback([files] {
-        int status = RunForEachFile(*files, PrintSummary, std::cerr);
-        if (status != 0) {
-            throw CLI::RuntimeError(status);
-        }
-    });
+    command->callback([files] { RunBatch(*files, PrintSummary); });
 }
 
 }  // namespace tremorline::cli

@@ -5,12 +5,9 @@
 #include <vector>
 
 #include "cli/batch.h"
-#include "cli/loaded_trace.h"
+#include "sound/make_sound.h"
 #include "sound/play_rate.h"
-#include "sound/sound_levels.h"
-#include "sound/wave_data.h"
 #include "sound/wave_header.h"
-#include "sound/wave_image.h"
 
 namespace tremorline::cli {
 namespace {
@@ -34,27 +31,16 @@ or only one), holds samples that are not finite, or is too long for a WAVE
 file, gets one line on standard error, "FILE: reason"; the other files are
 still done. The exit status is 0 when no trace failed, 1 otherwise.)";
 
-// The audio samples of a trace, built as Set Up Sound builds them. The trace
-// samples are released on return, so they and the file's image are never in
-// memory together.
-std::vector<std::int16_t> AudioSamples(const LoadedTrace& trace) {
-    const std::vector<float> samples = trace.ReadSamples();
-    return sound::BuildWaveData(samples, sound::ComputeSoundLevels(samples));
-}
-
 }  // namespace
 
 void WriteWavForTrace(const std::string& file, std::int32_t rate,
                       const std::filesystem::path& output_dir, std::ostream& report) {
-    const LoadedTrace trace(file);
-    const std::string name = sound::WaveFileName(trace.title());
-    sound::WaveHeader header;
-    sound::BuildWaveHeader(header, trace.info().NPTS);
-    sound::SetPlayRate(header, rate);
-    const std::vector<std::int16_t> wave_data = AudioSamples(trace);
-    const std::filesystem::path target = output_dir / name;
-    sound::WriteWaveFile(target, header, wave_data);
-    report << file << ": wrote " << target.string() << '\n';
+    const trace::LoadedTrace trace = LoadTrace(file);
+    sound::BuiltSound sound = sound::BuildSound(trace, sound::WaveHeader{});
+    sound::SetPlayRate(sound.header, rate);
+    const std::filesystem::path written =
+        sound::SaveSoundFile(output_dir, trace.title, sound.header, sound.wave_data);
+    report << file << ": wrote " << written.string() << '\n';
 }
 
 void AddWavCommand(CLI::App& app) {
@@ -80,15 +66,9 @@ void AddWavCommand(CLI::App& app) {
         if (reading.kind != sound::PlayRateKind::Rate) {
             throw CLI::ValidationError("--rate", sound::PlayRateProblem(reading, options->rate));
         }
-        int status = RunForEachFile(
-            options->files,
-            [&](const std::string& file) {
-                WriteWavForTrace(file, reading.rate, options->output_dir, std::cout);
-            },
-            std::cerr);
-        if (status != 0) {
-            throw CLI::RuntimeError(status);
-        }
+        RunBatch(options->files, [&](const std::string& file) {
+            WriteWavForTrace(file, reading.rate, options->output_dir, std::cout);
+        });
     });
 }
 

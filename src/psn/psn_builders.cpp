@@ -68,8 +68,7 @@ PSNTime StartTime(const trace::TraceInfo& info) {
 // rounds to 4 tenths. Ten tenths make a whole second, carried into the time
 // (which fails past the last day of 9999).
 PSNTime OriginTime(const trace::TraceInfo& info) {
-    trace::DateTime origin{info.EventYear, info.EventMonth,  info.EventDay,
-                           info.EventHour, info.EventMinute, info.EventSecond};
+    const trace::DateTime& origin = info.EventTime;
     std::optional<std::int32_t> tenths =
         RoundToInt<std::int32_t>(static_cast<double>(info.EventFraction * 10.0f));
     if (!tenths || *tenths < 0 || *tenths > 10) {

@@ -11,6 +11,7 @@
 #include "common/byte_order.h"
 #include "common/user_error.h"
 #include "psn/psn_builders.h"
+#include "trace/number_forms.h"
 
 namespace tremorline::psn {
 namespace {
@@ -22,6 +23,30 @@ std::string_view Characters(std::string_view text, std::size_t from, std::size_t
         return {};
     }
     return text.substr(from - 1, to - from + 1);
+}
+
+// YYMMDD.hhmmss for a four-digit year.
+std::string TimeStamp(const trace::DateTime& time) {
+    return trace::TwoDigitText(time.year % 100) + trace::TwoDigitText(time.month) +
+           trace::TwoDigitText(time.day) + "." + trace::TwoDigitText(time.hour) +
+           trace::TwoDigitText(time.minute) + trace::TwoDigitText(time.second);
+}
+
+// The stamp of a year with other than four digits. Files made by earlier
+// versions of the program took the name's characters from fixed positions of
+// the text MM/DD/YYYY hh:mm:ss; with a shorter year those positions hold
+// other characters (the year 999 gives "9 0201.3:4:5"), and the names stay
+// as they were so that such files are still found and replaced.
+std::string TimeStampFromFixedTextPositions(std::string_view ref) {
+    std::string stamp;
+    stamp += Characters(ref, 9, 10);
+    stamp += Characters(ref, 1, 2);
+    stamp += Characters(ref, 4, 5);
+    stamp += '.';
+    stamp += Characters(ref, 12, 13);
+    stamp += Characters(ref, 15, 16);
+    stamp += Characters(ref, 18, 19);
+    return stamp;
 }
 
 void WriteSamples(AtomicFile& file, std::span<const float> samples) {
@@ -49,16 +74,10 @@ std::uint64_t PsnFileSize(std::int32_t npts) {
 }
 
 std::string PsnFileName(const trace::TraceInfo& info, char component_letter) {
-    // RefTimeText is MM/DD/YYYY hh:mm:ss.
-    std::string_view ref = info.RefTimeText;
-    std::string name;
-    name += Characters(ref, 9, 10);
-    name += Characters(ref, 1, 2);
-    name += Characters(ref, 4, 5);
-    name += '.';
-    name += Characters(ref, 12, 13);
-    name += Characters(ref, 15, 16);
-    name += Characters(ref, 18, 19);
+    const trace::DateTime& ref = info.RefTime;
+    std::string name = ref.year >= 1000 && ref.year <= 9999
+                           ? TimeStamp(ref)
+                           : TimeStampFromFixedTextPositions(info.RefTimeText());
     name += '.';
     name += TrimSpaces(info.KSTNM);
     name += component_letter;

@@ -25,51 +25,51 @@ void PutField(Bytes& out, std::size_t offset, const Field& field) {
 
 PSNTimeBytes ToBytes(const PSNTime& time) {
     PSNTimeBytes out{};
-    PutLEI16(out, 0, time.Year);
-    out[2] = time.Month;
-    out[3] = time.Day;
-    out[4] = time.Hour;
-    out[5] = time.Minute;
-    out[6] = time.Second;
-    PutLEI32(out, 8, time.Nanoseconds);
+    PutLEI16(out, time_at::Year, time.Year);
+    out[time_at::Month] = time.Month;
+    out[time_at::Day] = time.Day;
+    out[time_at::Hour] = time.Hour;
+    out[time_at::Minute] = time.Minute;
+    out[time_at::Second] = time.Second;
+    PutLEI32(out, time_at::Nanoseconds, time.Nanoseconds);
     return out;
 }
 
 PSNHeaderBytes ToBytes(const PSNHeader& header) {
     PSNHeaderBytes out{};
-    PutField(out, 0, header.HeaderId);
-    PutLEI32(out, 8, header.VarHeaderLength);
-    PutTime(out, 12, header.StartTime);
-    PutLEF64(out, 24, header.StartTimeOffset);
-    PutLEF64(out, 32, header.SamplesPerSecond);
-    PutLEI32(out, 40, header.SampleCount);
-    PutLEI32(out, 44, header.Flags);
-    out[52] = header.SampleType;
-    out[53] = header.SampleCompression;
-    PutLEF64(out, 54, header.ComponentIncidence);
-    PutLEF64(out, 62, header.ComponentAzimuth);
-    out[70] = static_cast<unsigned char>(header.ComponentLetter);
-    out[71] = header.SensorType;
-    PutLEF64(out, 72, header.SensorLatitude);
-    PutLEF64(out, 80, header.SensorLongitude);
-    PutLEF64(out, 88, header.SensorElevation);
-    PutField(out, 96, header.SensorName);
-    PutField(out, 102, header.ChannelId);
-    PutField(out, 106, header.Network);
-    PutLEF64(out, 112, header.Sensitivity);
+    PutField(out, header_at::HeaderId, header.HeaderId);
+    PutLEI32(out, header_at::VarHeaderLength, header.VarHeaderLength);
+    PutTime(out, header_at::StartTime, header.StartTime);
+    PutLEF64(out, header_at::StartTimeOffset, header.StartTimeOffset);
+    PutLEF64(out, header_at::SamplesPerSecond, header.SamplesPerSecond);
+    PutLEI32(out, header_at::SampleCount, header.SampleCount);
+    PutLEI32(out, header_at::Flags, header.Flags);
+    out[header_at::SampleType] = header.SampleType;
+    out[header_at::SampleCompression] = header.SampleCompression;
+    PutLEF64(out, header_at::ComponentIncidence, header.ComponentIncidence);
+    PutLEF64(out, header_at::ComponentAzimuth, header.ComponentAzimuth);
+    out[header_at::ComponentLetter] = static_cast<unsigned char>(header.ComponentLetter);
+    out[header_at::SensorType] = header.SensorType;
+    PutLEF64(out, header_at::SensorLatitude, header.SensorLatitude);
+    PutLEF64(out, header_at::SensorLongitude, header.SensorLongitude);
+    PutLEF64(out, header_at::SensorElevation, header.SensorElevation);
+    PutField(out, header_at::SensorName, header.SensorName);
+    PutField(out, header_at::ChannelId, header.ChannelId);
+    PutField(out, header_at::Network, header.Network);
+    PutLEF64(out, header_at::Sensitivity, header.Sensitivity);
     return out;
 }
 
 PSNEventBlockBytes ToBytes(const PSNEventBlock& block) {
     PSNEventBlockBytes out{};
-    out[0] = block.CheckByte;
-    out[1] = block.BlockType;
-    PutLEI32(out, 2, block.BlockLength);
-    PutTime(out, 6, block.OriginTime);
-    PutLEF64(out, 18, block.EventLatitude);
-    PutLEF64(out, 26, block.EventLongitude);
-    PutLEF64(out, 34, block.EventDepth);
-    PutLEI16(out, 52, block.Magnitude);
+    out[event_block_at::CheckByte] = block.CheckByte;
+    out[event_block_at::BlockType] = block.BlockType;
+    PutLEI32(out, event_block_at::BlockLength, block.BlockLength);
+    PutTime(out, event_block_at::OriginTime, block.OriginTime);
+    PutLEF64(out, event_block_at::EventLatitude, block.EventLatitude);
+    PutLEF64(out, event_block_at::EventLongitude, block.EventLongitude);
+    PutLEF64(out, event_block_at::EventDepth, block.EventDepth);
+    PutLEI16(out, event_block_at::Magnitude, block.Magnitude);
     return out;
 }
 

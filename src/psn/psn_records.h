@@ -35,16 +35,18 @@ static_assert(kVarHeaderLength == 74);
 // Every block of the variable header starts with this byte.
 inline constexpr std::uint8_t kCheckByte = 0x55;
 
-// PSNTime, a date and time:
-//   offset  size  type  field
-//   0       2     i16   Year
-//   2       1     u8    Month, 1-12
-//   3       1     u8    Day
-//   4       1     u8    Hour
-//   5       1     u8    Minute
-//   6       1     u8    Second
-//   7       1           zero
-//   8       4     i32   Nanoseconds after the second
+// PSNTime, a date and time, 12 bytes: each field's offset, size and type.
+namespace time_at {
+inline constexpr std::size_t Year = 0;         // 2  i16
+inline constexpr std::size_t Month = 2;        // 1  u8, 1-12
+inline constexpr std::size_t Day = 3;          // 1  u8
+inline constexpr std::size_t Hour = 4;         // 1  u8
+inline constexpr std::size_t Minute = 5;       // 1  u8
+inline constexpr std::size_t Second = 6;       // 1  u8; byte 7 is zero
+inline constexpr std::size_t Nanoseconds = 8;  // 4  i32, after the second
+static_assert(Nanoseconds + 4 == kPSNTimeSize);
+}  // namespace time_at
+
 struct PSNTime {
     std::int16_t Year = 0;
     std::uint8_t Month = 0;
@@ -57,30 +59,31 @@ struct PSNTime {
     friend bool operator==(const PSNTime&, const PSNTime&) = default;
 };
 
-// PSNHeader, the fixed header:
-//   offset  size  type  field
-//   0       8     text  HeaderId "PSNTYPE4"
-//   8       4     i32   VarHeaderLength
-//   12      12    time  StartTime, the trace's reference time
-//   24      8     f64   StartTimeOffset, seconds from StartTime to the first sample
-//   32      8     f64   SamplesPerSecond
-//   40      4     i32   SampleCount
-//   44      4     i32   Flags
-//   48      4           zero
-//   52      1     u8    SampleType (2: f32)
-//   53      1     u8    SampleCompression
-//   54      8     f64   ComponentIncidence
-//   62      8     f64   ComponentAzimuth
-//   70      1     text  ComponentLetter
-//   71      1     u8    SensorType
-//   72      8     f64   SensorLatitude
-//   80      8     f64   SensorLongitude
-//   88      8     f64   SensorElevation
-//   96      6     bytes SensorName
-//   102     4     bytes ChannelId
-//   106     6     bytes Network
-//   112     8     f64   Sensitivity
-//   120     34          zero
+// PSNHeader, the fixed header, 154 bytes: each field's offset, size and type.
+namespace header_at {
+inline constexpr std::size_t HeaderId = 0;             // 8  text "PSNTYPE4"
+inline constexpr std::size_t VarHeaderLength = 8;      // 4  i32
+inline constexpr std::size_t StartTime = 12;           // 12 time, the trace's reference time
+inline constexpr std::size_t StartTimeOffset = 24;     // 8  f64, seconds to the first sample
+inline constexpr std::size_t SamplesPerSecond = 32;    // 8  f64
+inline constexpr std::size_t SampleCount = 40;         // 4  i32
+inline constexpr std::size_t Flags = 44;               // 4  i32; 48-51 zero
+inline constexpr std::size_t SampleType = 52;          // 1  u8 (2: f32)
+inline constexpr std::size_t SampleCompression = 53;   // 1  u8
+inline constexpr std::size_t ComponentIncidence = 54;  // 8  f64
+inline constexpr std::size_t ComponentAzimuth = 62;    // 8  f64
+inline constexpr std::size_t ComponentLetter = 70;     // 1  text
+inline constexpr std::size_t SensorType = 71;          // 1  u8
+inline constexpr std::size_t SensorLatitude = 72;      // 8  f64
+inline constexpr std::size_t SensorLongitude = 80;     // 8  f64
+inline constexpr std::size_t SensorElevation = 88;     // 8  f64
+inline constexpr std::size_t SensorName = 96;          // 6  bytes
+inline constexpr std::size_t ChannelId = 102;          // 4  bytes
+inline constexpr std::size_t Network = 106;            // 6  bytes
+inline constexpr std::size_t Sensitivity = 112;        // 8  f64; 120-153 zero
+static_assert(Sensitivity + 8 + 34 == kPSNHeaderSize);
+}  // namespace header_at
+
 struct PSNHeader {
     std::array<char, 8> HeaderId{};
     std::int32_t VarHeaderLength = 0;
@@ -106,18 +109,20 @@ struct PSNHeader {
     friend bool operator==(const PSNHeader&, const PSNHeader&) = default;
 };
 
-// PSNEventBlock, the first block of the variable header:
-//   offset  size  type  field
-//   0       1     u8    CheckByte 0x55
-//   1       1     u8    BlockType 4
-//   2       4     i32   BlockLength, the bytes after this field (62)
-//   6       12    time  OriginTime, all zero without an event time
-//   18      8     f64   EventLatitude
-//   26      8     f64   EventLongitude
-//   34      8     f64   EventDepth
-//   42      10          zero
-//   52      2     i16   Magnitude, hundredths
-//   54      14          zero
+// PSNEventBlock, the first block of the variable header, 68 bytes: each
+// field's offset, size and type.
+namespace event_block_at {
+inline constexpr std::size_t CheckByte = 0;        // 1  u8 0x55
+inline constexpr std::size_t BlockType = 1;        // 1  u8 4
+inline constexpr std::size_t BlockLength = 2;      // 4  i32, the bytes after this field (62)
+inline constexpr std::size_t OriginTime = 6;       // 12 time, all zero without an event time
+inline constexpr std::size_t EventLatitude = 18;   // 8  f64
+inline constexpr std::size_t EventLongitude = 26;  // 8  f64
+inline constexpr std::size_t EventDepth = 34;      // 8  f64; 42-51 zero
+inline constexpr std::size_t Magnitude = 52;       // 2  i16, hundredths; 54-67 zero
+static_assert(Magnitude + 2 + 14 == kPSNEventBlockSize);
+}  // namespace event_block_at
+
 struct PSNEventBlock {
     std::uint8_t CheckByte = 0;
     std::uint8_t BlockType = 0;

@@ -4,10 +4,8 @@
 #include <array>
 #include <bit>
 #include <cstring>
-#include <string>
 
 #include "common/byte_order.h"
-#include "common/user_error.h"
 
 namespace tremorline::sac {
 namespace {
@@ -74,34 +72,6 @@ LoadedHeader ReadSacHeader(const TraceFile& file) {
     file.ReadAt(0, bytes);
     loaded.header = ParseSacHeader(bytes, loaded.order);
     return loaded;
-}
-
-std::vector<float> ReadSamples(const TraceFile* file, std::int32_t npts, bool swapped) {
-    if (file == nullptr) {
-        throw UserError("No trace file is open. Open the trace again to read its samples.");
-    }
-    if (npts < 1) {
-        throw UserError("The trace has no samples (NPTS is " + std::to_string(npts) + ").");
-    }
-    const std::uint64_t needed = kSampleOffset + kSampleSize * static_cast<std::uint64_t>(npts);
-    const std::uint64_t size = file->Size();
-    if (size < needed) {
-        throw UserError("The trace file is too short for its " + std::to_string(npts) +
-                        " samples: it has " + std::to_string(size) + " bytes, " +
-                        std::to_string(needed) + " are needed.");
-    }
-    std::vector<float> samples(static_cast<std::size_t>(npts));
-    std::span<unsigned char> raw(reinterpret_cast<unsigned char*>(samples.data()),
-                                 samples.size() * sizeof(float));
-    file->ReadAt(kSampleOffset, raw);
-    // The bytes are now in the vector in file order; bring them to memory order.
-    const bool reverse = swapped != (std::endian::native == std::endian::big);
-    if (reverse) {
-        for (float& value : samples) {
-            SwapReal(value);
-        }
-    }
-    return samples;
 }
 
 }  // namespace tremorline::sac

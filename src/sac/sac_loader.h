@@ -3,9 +3,7 @@
 // Reading a SAC binary file: the byte order, the header and the samples.
 
 #include <cstdint>
-#include <optional>
 #include <span>
-#include <vector>
 
 #include "sac/sac_header.h"
 #include "sac/trace_file.h"
@@ -39,10 +37,5 @@ struct LoadedHeader {
 // Decides the byte order and, when it is known, reads the header. A file too
 // short for the bytes read throws UserError.
 LoadedHeader ReadSacHeader(const TraceFile& file);
-
-// Reads `npts` samples from offset 632, in memory order. Fails with UserError,
-// before allocating anything, when no file is open, npts is below 1, or the
-// file is shorter than 632 + 4 * npts bytes.
-std::vector<float> ReadSamples(const TraceFile* file, std::int32_t npts, bool swapped);
 
 }  // namespace tremorline::sac

@@ -54,18 +54,18 @@ void SetPlayRate(WaveHeader& header, std::int32_t rate) {
 
 std::array<unsigned char, kWaveHeaderSize> WaveHeaderBytes(const WaveHeader& header) {
     std::array<unsigned char, kWaveHeaderSize> bytes{};
-    PutLEI32(bytes, 0, header.RiffId);
+    PutLEI32(bytes, kRiffIdOffset, header.RiffId);
     PutLEI32(bytes, kRiffSizeOffset, header.RiffSize);
-    PutLEI32(bytes, 8, header.WaveId);
-    PutLEI32(bytes, 12, header.FmtId);
-    PutLEI32(bytes, 16, header.FmtSize);
-    PutLEI16(bytes, 20, header.AudioFormat);
-    PutLEI16(bytes, 22, header.NumChannels);
+    PutLEI32(bytes, kWaveIdOffset, header.WaveId);
+    PutLEI32(bytes, kFmtIdOffset, header.FmtId);
+    PutLEI32(bytes, kFmtSizeOffset, header.FmtSize);
+    PutLEI16(bytes, kAudioFormatOffset, header.AudioFormat);
+    PutLEI16(bytes, kNumChannelsOffset, header.NumChannels);
     PutLEI32(bytes, kSampleRateOffset, header.SampleRate);
     PutLEI32(bytes, kByteRateOffset, header.ByteRate);
-    PutLEI16(bytes, 32, header.BlockAlign);
-    PutLEI16(bytes, 34, header.BitsPerSample);
-    PutLEI32(bytes, 36, header.DataId);
+    PutLEI16(bytes, kBlockAlignOffset, header.BlockAlign);
+    PutLEI16(bytes, kBitsPerSampleOffset, header.BitsPerSample);
+    PutLEI32(bytes, kDataIdOffset, header.DataId);
     PutLEI32(bytes, kDataSizeOffset, header.DataSize);
     return bytes;
 }

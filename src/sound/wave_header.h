@@ -1,26 +1,10 @@
 #pragma once
 
 // The 44-byte header of a mono 16-bit PCM RIFF WAVE image, and the advice on
-// the playback rate that goes with building it.
-//
-//   offset  size  field          value
-//   0       4     RiffId         "RIFF"
-//   4       4     RiffSize       2 * N + 36 (the image's length less 8)
-//   8       4     WaveId         "WAVE"
-//   12      4     FmtId          "fmt "
-//   16      4     FmtSize        16
-//   20      2     AudioFormat    1 (PCM)
-//   22      2     NumChannels    1
-//   24      4     SampleRate     the play rate; 0 until the first play
-//   28      4     ByteRate       2 * SampleRate
-//   32      2     BlockAlign     2
-//   34      2     BitsPerSample  16
-//   36      4     DataId         "data"
-//   40      4     DataSize       2 * N
-//   44      2*N   the audio samples, 16-bit signed, in sample order
-//
-// All integers little-endian; N is the number of samples. Every size field is
-// a signed 32-bit value, which bounds N.
+// the playback rate that goes with building it. The image is the header, then
+// the audio samples, 16-bit signed, in sample order. All integers are
+// little-endian; N is the number of samples. Every size field is a signed
+// 32-bit value, which bounds N.
 
 #include <array>
 #include <cstddef>
@@ -31,11 +15,22 @@
 namespace tremorline::sound {
 
 inline constexpr std::size_t kWaveHeaderSize = 44;
-inline constexpr std::size_t kRiffSizeOffset = 4;
-inline constexpr std::size_t kSampleRateOffset = 24;
-inline constexpr std::size_t kByteRateOffset = 28;
-inline constexpr std::size_t kDataSizeOffset = 40;
-inline constexpr std::size_t kWaveDataOffset = kWaveHeaderSize;
+
+// Each field's offset, with its size and value.
+inline constexpr std::size_t kRiffIdOffset = 0;          // 4  "RIFF"
+inline constexpr std::size_t kRiffSizeOffset = 4;        // 4  2 * N + 36, the image less 8
+inline constexpr std::size_t kWaveIdOffset = 8;          // 4  "WAVE"
+inline constexpr std::size_t kFmtIdOffset = 12;          // 4  "fmt "
+inline constexpr std::size_t kFmtSizeOffset = 16;        // 4  16
+inline constexpr std::size_t kAudioFormatOffset = 20;    // 2  1 (PCM)
+inline constexpr std::size_t kNumChannelsOffset = 22;    // 2  1
+inline constexpr std::size_t kSampleRateOffset = 24;     // 4  the play rate; 0 until the first play
+inline constexpr std::size_t kByteRateOffset = 28;       // 4  2 * SampleRate
+inline constexpr std::size_t kBlockAlignOffset = 32;     // 2  2
+inline constexpr std::size_t kBitsPerSampleOffset = 34;  // 2  16
+inline constexpr std::size_t kDataIdOffset = 36;         // 4  "data"
+inline constexpr std::size_t kDataSizeOffset = 40;       // 4  2 * N
+inline constexpr std::size_t kWaveDataOffset = kWaveHeaderSize;  // 2 * N, the audio samples
 static_assert(kDataSizeOffset + 4 == kWaveHeaderSize);
 
 inline constexpr std::int32_t kBytesPerWaveSample = 2;

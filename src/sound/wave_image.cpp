@@ -29,8 +29,7 @@ bool SizesDescribe(const WaveHeader& header, std::size_t sample_count) {
 // A header must never promise more (or less) audio than goes with it.
 void RequireMatchingSizes(const WaveHeader& header, std::size_t sample_count) {
     if (!SizesDescribe(header, sample_count)) {
-        throw UserError(
-            "The sound's header does not match its audio samples. Press Set Up Sound again.");
+        throw UserError("The sound's header does not match its audio samples.");
     }
 }
 
@@ -68,11 +67,14 @@ std::optional<PcmSound> ReadWaveImage(std::span<const unsigned char> image) {
     };
     WaveHeader expected;
     BuildWaveHeader(expected, 0);
-    const bool layout = at32(0) == expected.RiffId && at32(8) == expected.WaveId &&
-                        at32(12) == expected.FmtId && at32(16) == expected.FmtSize &&
-                        at16(20) == expected.AudioFormat && at16(22) == expected.NumChannels &&
-                        at16(32) == expected.BlockAlign && at16(34) == expected.BitsPerSample &&
-                        at32(36) == expected.DataId;
+    const bool layout =
+        at32(kRiffIdOffset) == expected.RiffId && at32(kWaveIdOffset) == expected.WaveId &&
+        at32(kFmtIdOffset) == expected.FmtId && at32(kFmtSizeOffset) == expected.FmtSize &&
+        at16(kAudioFormatOffset) == expected.AudioFormat &&
+        at16(kNumChannelsOffset) == expected.NumChannels &&
+        at16(kBlockAlignOffset) == expected.BlockAlign &&
+        at16(kBitsPerSampleOffset) == expected.BitsPerSample &&
+        at32(kDataIdOffset) == expected.DataId;
     const std::int32_t rate = at32(kSampleRateOffset);
     const std::int32_t data_size = at32(kDataSizeOffset);
     if (!layout || rate < 1 || data_size < 0 || data_size % kBytesPerWaveSample != 0 ||

@@ -38,8 +38,8 @@ class SummaryWriter {
 
 // Lines 2 to 19: the times and the values that matter most.
 void AddTraceLines(SummaryWriter& out, const TraceInfo& info) {
-    out.Line("ORIGIN: ", info.RefTimeText + MillisecondFractionText(info.NZMSEC));
-    out.Line("EVENT: ", info.NoEventTime ? "No event time available" : info.EventTimeText);
+    out.Line("ORIGIN: ", info.RefTimeText() + MillisecondFractionText(info.NZMSEC));
+    out.Line("EVENT: ", info.NoEventTime ? "No event time available" : info.EventTimeText());
     out.Line("Sample Interval ", FloatText(info.DELTA));
     out.Line("Begin ", FloatText(info.B));
     out.Line("End ", FloatText(info.E));

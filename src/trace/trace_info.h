@@ -1,7 +1,8 @@
 #pragma once
 
 // TraceInfo: the header values the program works with, copied at each load,
-// and the reference and event times derived from them.
+// and the reference and event times derived from them. Each time is stored
+// once, as a DateTime; its texts are worked out from it when asked for.
 
 #include <cstdint>
 #include <string>
@@ -48,24 +49,20 @@ struct TraceInfo {
     std::string KCMPNM;       // all 8 bytes
     std::string KNETWK;       // all 8 bytes
     float EventFraction = 0;  // 0 <= fraction < 1
-    std::int32_t YearStartMonth = 0;
-    std::int32_t YearStartDay = 0;
     // Whole seconds from RefTime to EventTime. Wide, so that an event far from
     // the reference time (a day-long trace) is still described.
     std::int64_t EventWholeSeconds = 0;
-    std::int32_t EventYear = 0;
-    std::int32_t EventMonth = 0;
-    std::int32_t EventDay = 0;
-    std::int32_t EventHour = 0;
-    std::int32_t EventMinute = 0;
-    std::int32_t EventSecond = 0;
-    DateTime YearStartTime;
-    DateTime RefTime;    // without the milliseconds NZMSEC
-    DateTime EventTime;  // without its fraction EventFraction
+    DateTime YearStartTime;  // 1 January of the reference year, at the reference time of day
+    DateTime RefTime;        // without the milliseconds NZMSEC
+    DateTime EventTime;      // without its fraction EventFraction
     bool NoEventTime = false;
-    std::string RefTimeText;    // MM/DD/YYYY hh:mm:ss
-    std::string EventTimeText;  // MM/DD/YYYY hh:mm:s[.s]
     float SCALE = 0;
+
+    // RefTime as MM/DD/YYYY hh:mm:ss (19 characters for a four-digit year).
+    std::string RefTimeText() const;
+    // EventTime as MM/DD/YYYY hh:mm: and its seconds with EventFraction, to
+    // one decimal place (see EventSecondsText).
+    std::string EventTimeText() const;
 };
 
 }  // namespace tremorline::trace

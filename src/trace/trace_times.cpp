@@ -110,12 +110,7 @@ DateTime YearStartTimeOf(const TraceInfo& info) {
     RequireInRange(info.NZHOUR, 0, 23, "time of day", "NZHOUR");
     RequireInRange(info.NZMIN, 0, 59, "time of day", "NZMIN");
     RequireInRange(info.NZSEC, 0, 59, "time of day", "NZSEC");
-    return DateTime{WidenYear(info.NZYEAR),
-                    info.YearStartMonth,
-                    info.YearStartDay,
-                    info.NZHOUR,
-                    info.NZMIN,
-                    info.NZSEC};
+    return DateTime{WidenYear(info.NZYEAR), 1, 1, info.NZHOUR, info.NZMIN, info.NZSEC};
 }
 
 // The year start moved on by NZJDAY - 1 days. The day is counted in hours,
@@ -199,14 +194,6 @@ void ComputeEventTime(TraceInfo& info) {
                         FloatText(info.O) + ").");
     }
     info.EventTime = *event;
-    info.EventYear = event->year;
-    info.EventMonth = event->month;
-    info.EventDay = event->day;
-    info.EventHour = event->hour;
-    info.EventMinute = event->minute;
-    info.EventSecond = event->second;
-    const float seconds = static_cast<float>(info.EventSecond) + info.EventFraction;
-    info.EventTimeText = DateAndMinuteText(info.EventTime) + EventSecondsText(seconds);
 }
 
 }  // namespace
@@ -219,6 +206,15 @@ DateTime AddSeconds(const DateTime& start, std::int64_t seconds) {
                         " seconds falls outside the years 100 to 9999.");
     }
     return *moved;
+}
+
+std::string TraceInfo::RefTimeText() const {
+    return DateAndMinuteText(RefTime) + TwoDigitText(RefTime.second);
+}
+
+std::string TraceInfo::EventTimeText() const {
+    const float seconds = static_cast<float>(EventTime.second) + EventFraction;
+    return DateAndMinuteText(EventTime) + EventSecondsText(seconds);
 }
 
 void CopyTraceInfo(const sac::SacHeader& header, TraceInfo& info) {
@@ -253,11 +249,8 @@ void CopyTraceInfo(const sac::SacHeader& header, TraceInfo& info) {
 
 void ComputeTraceTimes(TraceInfo& info) {
     info.NoEventTime = false;
-    info.YearStartMonth = 1;
-    info.YearStartDay = 1;
     info.YearStartTime = YearStartTimeOf(info);
     info.RefTime = RefTimeOf(info);
-    info.RefTimeText = DateAndMinuteText(info.RefTime) + TwoDigitText(info.RefTime.second);
     if (info.O == sac::kUndefined) {
         info.NoEventTime = true;
         return;

@@ -347,9 +347,8 @@ int CheckStop(const QString& monitor) {
 int CheckTrace(const std::string& trace, const QString& rate, const QString& monitor) {
     AppState state;
     tremorline::testing::FakeWindow window;
-    state.trace_file = std::make_unique<tremorline::sac::TraceFile>(trace);
     state.TraceFileTitle = "trace.SAC";
-    tremorline::app::LoadSacFile(state, window);
+    tremorline::app::LoadSacFile(state, window, trace);
     tremorline::app::SetUpSound(state, window);
     if (state.SoundState.WaveData.empty()) {
         std::fprintf(stderr, "the trace gave no sound: %s\n",

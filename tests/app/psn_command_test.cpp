@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "app/trace_commands.h"
-#include "support/current_folder.h"
 #include "support/fake_window.h"
 #include "support/sac_builder.h"
 #include "support/temp_dir.h"
@@ -19,7 +18,6 @@
 namespace tremorline::app {
 namespace {
 
-using testing::CurrentFolderGuard;
 using testing::FakeWindow;
 using testing::ReadFileBytes;
 using testing::SacBuilder;
@@ -29,12 +27,12 @@ using Bytes = std::vector<unsigned char>;
 // The builder's default trace: 1 February 2005 03:04:05, station STA, BHZ.
 constexpr const char* kDefaultName = "050201.030405.STAZ.psn";
 
-// Make PSN writes into the current folder: each test works in a fresh one.
+// Make PSN writes into the output folder: each test has a fresh one.
 class MakePsnTest : public ::testing::Test {
   protected:
     void Load(const std::filesystem::path& trace) {
-        state_.trace_file = std::make_unique<sac::TraceFile>(trace);
-        LoadSacFile(state_, window_);
+        state_.output_folder = dir_.path();
+        LoadSacFile(state_, window_, trace);
         ASSERT_TRUE(window_.IsEnabled(Control::MakePsn)) << window_.messages.size();
     }
     void Load(const SacBuilder& builder) {
@@ -48,14 +46,13 @@ class MakePsnTest : public ::testing::Test {
         }
         return names;
     }
-    static void WriteFile(const std::string& name, const Bytes& bytes) {
-        std::ofstream(name, std::ios::binary)
+    void WriteFile(const std::string& name, const Bytes& bytes) const {
+        std::ofstream(dir_ / name, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));
     }
 
     TempDir dir_;
-    CurrentFolderGuard folder_{dir_.path()};
     TempDir traces_;  // the trace files, apart from the output folder
     AppState state_;
     FakeWindow window_;
@@ -68,7 +65,7 @@ TEST_F(MakePsnTest, WritesTheFileAndDisablesItself) {
     MakePsn(state_, window_);
     EXPECT_EQ(OutputFolder(), std::vector<std::string>{kDefaultName});
     // The bytes themselves are the PSN file tests' concern.
-    EXPECT_EQ(ReadFileBytes(kDefaultName).size(), 232u + 12u);
+    EXPECT_EQ(ReadFileBytes(dir_ / kDefaultName).size(), 232u + 12u);
     EXPECT_TRUE(window_.messages.empty());
     EXPECT_TRUE(window_.questions.empty());
     EXPECT_FALSE(window_.IsEnabled(Control::MakePsn));
@@ -82,14 +79,14 @@ TEST_F(MakePsnTest, BothByteOrdersGiveTheSameFile) {
         .Real(sac::real::MAG, 3.5f);
     Load(builder);
     MakePsn(state_, window_);
-    Bytes little = ReadFileBytes(kDefaultName);
-    std::filesystem::remove(kDefaultName);
+    Bytes little = ReadFileBytes(dir_ / kDefaultName);
+    std::filesystem::remove(dir_ / kDefaultName);
 
     builder.BigEndian().WriteTo(traces_ / "big.sac");
     Load(traces_ / "big.sac");
-    ASSERT_TRUE(state_.FileSwapped);
+    ASSERT_TRUE(state_.FileSwapped());
     MakePsn(state_, window_);
-    EXPECT_EQ(ReadFileBytes(kDefaultName), little);
+    EXPECT_EQ(ReadFileBytes(dir_ / kDefaultName), little);
     EXPECT_EQ(little.size(), 232u + 16u);
 }
 
@@ -117,7 +114,7 @@ TEST_F(MakePsnTest, OverwriteQuestion) {
         if (c.questions > 0) {
             EXPECT_EQ(window_.questions[0], "Do you want to overwrite 050201.030405.STAZ.psn ?");
         }
-        Bytes now = ReadFileBytes(kDefaultName);
+        Bytes now = ReadFileBytes(dir_ / kDefaultName);
         if (c.replaced) {
             EXPECT_EQ(now.size(), 232u + 400u);
             EXPECT_TRUE(window_.messages.empty());
@@ -133,42 +130,50 @@ TEST_F(MakePsnTest, OverwriteQuestion) {
     window_.answers = {true};
     MakePsn(state_, window_);
     EXPECT_EQ(window_.questions.size(), 2u);
-    EXPECT_EQ(ReadFileBytes(kDefaultName).size(), 232u + 400u);
+    EXPECT_EQ(ReadFileBytes(dir_ / kDefaultName).size(), 232u + 400u);
 }
 
 TEST_F(MakePsnTest, FailuresAreShownAndLeaveEverythingAsItWas) {
     struct Case {
         const char* what;
         std::function<void(SacBuilder&)> trace;
-        std::function<void(AppState&)> after_load;
+        std::function<void(AppState&, FakeWindow&)> after_load;
         std::vector<std::string> message_parts;
     };
     const Case cases[] = {
         {"blank component",
          [](SacBuilder& b) { b.Text(sac::text::KCMPNM, ""); },
-         [](AppState&) {},
+         [](AppState&, FakeWindow&) {},
          {"KCMPNM is blank"}},
         {"milliseconds out of range",
          [](SacBuilder& b) { b.Int(sac::integer::NZMSEC, 5000); },
-         [](AppState&) {},
+         [](AppState&, FakeWindow&) {},
          {"NZMSEC"}},
         {"zero interval",
          [](SacBuilder& b) { b.Real(sac::real::DELTA, 0.0f); },
-         [](AppState&) {},
+         [](AppState&, FakeWindow&) {},
          {"DELTA"}},
         {"magnitude too large",
          [](SacBuilder& b) { b.Real(sac::real::MAG, 400.0f); },
-         [](AppState&) {},
+         [](AppState&, FakeWindow&) {},
          {"MAG"}},
-        {"trace file closed", [](SacBuilder&) {}, [](AppState& s) { s.trace_file.reset(); }, {}},
+        // A cancelled Open closes the trace and leaves Make PSN enabled.
+        {"trace file closed",
+         [](SacBuilder&) {},
+         [](AppState& s, FakeWindow& w) { OpenTraceFile(s, w); },
+         {"No trace file is open"}},
         // A refused load keeps the previous trace's values beside another file.
         {"last load refused",
          [](SacBuilder&) {},
-         [](AppState& s) { s.FileNative = s.FileSwapped = false; },
+         [this](AppState& s, FakeWindow& w) {
+             SacBuilder().Int(sac::integer::NZJDAY, 0).WriteTo(traces_ / "refused.sac");
+             LoadSacFile(s, w, traces_ / "refused.sac");
+             w.messages.clear();
+         },
          {"No SAC trace is loaded"}},
         {"station name with a slash",
          [](SacBuilder& b) { b.Text(sac::text::KSTNM, "A/B"); },
-         [](AppState&) {},
+         [](AppState&, FakeWindow&) {},
          {"050201.030405.A/BZ.psn"}},
     };
     for (const Case& c : cases) {
@@ -177,7 +182,7 @@ TEST_F(MakePsnTest, FailuresAreShownAndLeaveEverythingAsItWas) {
         SacBuilder builder;
         c.trace(builder);
         Load(builder);
-        c.after_load(state_);
+        c.after_load(state_, window_);
         MakePsn(state_, window_);
         ASSERT_EQ(window_.messages.size(), 1u);
         for (const std::string& part : c.message_parts) {
@@ -191,7 +196,7 @@ TEST_F(MakePsnTest, FailuresAreShownAndLeaveEverythingAsItWas) {
 
 TEST_F(MakePsnTest, AFailedWriteNamesTheFileAndTheReason) {
     // A folder standing where the file should go cannot be replaced.
-    std::filesystem::create_directory(kDefaultName);
+    std::filesystem::create_directory(dir_ / kDefaultName);
     WriteFile(std::string(kDefaultName) + "/inside", {'k'});
     Load(SacBuilder());
     MakePsn(state_, window_);
@@ -200,7 +205,7 @@ TEST_F(MakePsnTest, AFailedWriteNamesTheFileAndTheReason) {
     EXPECT_NE(window_.messages[0].find(std::strerror(EISDIR)), std::string::npos);
     EXPECT_TRUE(window_.IsEnabled(Control::MakePsn));
     EXPECT_EQ(OutputFolder(), std::vector<std::string>{kDefaultName});
-    EXPECT_EQ(ReadFileBytes(std::string(kDefaultName) + "/inside"), Bytes{'k'});
+    EXPECT_EQ(ReadFileBytes(dir_ / kDefaultName / "inside"), Bytes{'k'});
 }
 
 }  // namespace

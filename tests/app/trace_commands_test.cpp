@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "sac/sac_header.h"
-#include "support/current_folder.h"
 #include "support/fake_window.h"
 #include "support/sac_builder.h"
 #include "support/temp_dir.h"
@@ -11,7 +10,6 @@
 namespace tremorline::app {
 namespace {
 
-using testing::CurrentFolderGuard;
 using testing::FakeWindow;
 using testing::SacBuilder;
 using testing::TempDir;
@@ -46,7 +44,6 @@ class TraceCommands : public ::testing::Test {
         SacBuilder().Int(sac::integer::NZYEAR, -12345).WriteTo(bad_year_);
     }
 
-    CurrentFolderGuard folder_;
     TempDir dir_;
     std::filesystem::path good_;
     std::filesystem::path refused_;
@@ -87,7 +84,8 @@ TEST_F(TraceCommands, StartUpWithoutArgumentLeavesEverythingDisabled) {
     StartUp(state_, window_, "");
     EXPECT_EQ(window_.label1, "");
     EXPECT_EQ(StatesOf(window_), (EnableStates{false, false, false, false}));
-    EXPECT_FALSE(state_.trace_file);
+    EXPECT_FALSE(state_.trace);
+    EXPECT_EQ(state_.output_folder, std::filesystem::current_path());
 }
 
 TEST_F(TraceCommands, StartUpWithAQuotedPathLoadsIt) {
@@ -95,8 +93,8 @@ TEST_F(TraceCommands, StartUpWithAQuotedPathLoadsIt) {
     StartUp(state_, window_, argument);
     EXPECT_EQ(window_.label1, argument);
     EXPECT_EQ(state_.TraceFileTitle, "good.sac");
-    EXPECT_TRUE(state_.FileNative);
-    EXPECT_TRUE(state_.trace_file);
+    ASSERT_TRUE(state_.trace);
+    EXPECT_TRUE(state_.FileNative());
     EXPECT_EQ(window_.text1.rfind("good.sac\r\n", 0), 0u);
     EXPECT_EQ(StatesOf(window_), (EnableStates{true, true, false, false}));
 }
@@ -114,20 +112,23 @@ TEST_F(TraceCommands, StartUpFailuresShowErrorAndKeepTheWindowUsable) {
         StartUp(state, window, argument);
         EXPECT_EQ(window.text1, "Error") << argument;
         EXPECT_EQ(window.label1, argument);
-        EXPECT_FALSE(state.trace_file);
+        EXPECT_FALSE(state.trace);
         EXPECT_EQ(StatesOf(window), (EnableStates{false, false, false, false}));
         EXPECT_TRUE(window.messages.empty());
     }
 }
 
-TEST_F(TraceCommands, OpenLoadsTheChosenFileAndMovesToItsFolder) {
+TEST_F(TraceCommands, OpenLoadsTheChosenFileAndWritesBesideIt) {
     AllEnabled(window_);
+    const std::filesystem::path started_in = std::filesystem::current_path();
     window_.chosen_files.push_back(good_);
     OpenTraceFile(state_, window_);
     EXPECT_EQ(window_.label1, "good.sac");
-    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::canonical(dir_.path()));
-    EXPECT_EQ(state_.SacHeader.Text(sac::text::KSTNM), "GOOD    ");
-    EXPECT_EQ(window_.text1, state_.summary);
+    EXPECT_EQ(state_.output_folder, dir_.path());
+    EXPECT_EQ(std::filesystem::current_path(), started_in);
+    ASSERT_TRUE(state_.trace);
+    EXPECT_EQ(state_.trace->header.Text(sac::text::KSTNM), "GOOD    ");
+    EXPECT_EQ(window_.text1.rfind("good.sac\r\nORIGIN: 02/01/2005 03:04:05", 0), 0u);
     EXPECT_EQ(StatesOf(window_), (EnableStates{true, true, false, false}));
 }
 
@@ -138,28 +139,47 @@ TEST_F(TraceCommands, CancelledOpenShowsErrorAndClosesTheTrace) {
     OpenTraceFile(state_, window_);  // the script has no more files: cancel
     EXPECT_EQ(window_.text1, "Error");
     EXPECT_EQ(window_.label1, "good.sac");
-    EXPECT_FALSE(state_.trace_file);
-    EXPECT_TRUE(state_.summary.empty());
+    EXPECT_FALSE(state_.trace);
+    EXPECT_EQ(state_.output_folder, dir_.path());
     // Nothing else changes on the error path.
     EXPECT_EQ(StatesOf(window_), (EnableStates{true, true, true, false}));
-    EXPECT_EQ(state_.SacHeader.Text(sac::text::KSTNM), "GOOD    ");
 }
 
 TEST_F(TraceCommands, ARefusedFileAfterAGoodOneKeepsTheGoodSummary) {
     window_.chosen_files.push_back(good_);
     OpenTraceFile(state_, window_);
     std::string good_summary = window_.text1;
-    sac::SacHeader good_header = state_.SacHeader;
 
     window_.chosen_files.push_back(refused_);
     OpenTraceFile(state_, window_);
     EXPECT_EQ(window_.messages, std::vector<std::string>{"Unknown data type"});
     EXPECT_EQ(window_.text1, good_summary);
     EXPECT_EQ(window_.label1, "refused.sac");
-    EXPECT_EQ(state_.SacHeader, good_header);
-    EXPECT_FALSE(state_.FileNative);
-    EXPECT_FALSE(state_.FileSwapped);
-    EXPECT_TRUE(state_.trace_file);  // the refused file stays open
+    EXPECT_FALSE(state_.trace);
+    EXPECT_FALSE(state_.FileNative());
+    EXPECT_FALSE(state_.FileSwapped());
+}
+
+// Whatever a later load does, a loaded trace that someone still holds (a
+// view reading its samples) keeps its values and its samples.
+TEST_F(TraceCommands, ALoadThatFailsLeavesThePreviousTraceUntouched) {
+    SacBuilder().Text(sac::text::KSTNM, "GOOD").Samples({7, 8, 9}).WriteTo(good_);
+    window_.chosen_files.push_back(good_);
+    OpenTraceFile(state_, window_);
+    ASSERT_TRUE(state_.trace);
+    const std::shared_ptr<const trace::LoadedTrace> held = state_.trace;
+    const trace::LoadedTrace copy = *held;
+
+    for (const std::filesystem::path& next : {refused_, bad_year_, dir_ / "missing.sac"}) {
+        window_.chosen_files.push_back(next);
+        OpenTraceFile(state_, window_);
+        EXPECT_FALSE(state_.trace) << next;
+        EXPECT_EQ(held->path, copy.path);
+        EXPECT_EQ(held->header, copy.header);
+        EXPECT_EQ(held->info.RefTime, copy.info.RefTime);
+        EXPECT_EQ(held->order, sac::ByteOrder::Little);
+        EXPECT_EQ(trace::ReadSamples(*held), (std::vector<float>{7, 8, 9})) << next;
+    }
 }
 
 TEST_F(TraceCommands, ShortAndUnreadableFilesTakeTheErrorPath) {
@@ -170,7 +190,7 @@ TEST_F(TraceCommands, ShortAndUnreadableFilesTakeTheErrorPath) {
         window_.chosen_files.push_back(path);
         OpenTraceFile(state_, window_);
         EXPECT_EQ(window_.text1, "Error") << path;
-        EXPECT_FALSE(state_.trace_file);
+        EXPECT_FALSE(state_.trace);
     }
     EXPECT_TRUE(window_.messages.empty());
 }
@@ -180,7 +200,7 @@ TEST_F(TraceCommands, CloseKeepsTheSummaryAndDisablesMakePsn) {
     OpenTraceFile(state_, window_);
     std::string summary = window_.text1;
     CloseTraceFile(state_, window_);
-    EXPECT_FALSE(state_.trace_file);
+    EXPECT_FALSE(state_.trace);
     EXPECT_EQ(window_.text1, summary);
     EXPECT_EQ(StatesOf(window_), (EnableStates{false, true, false, false}));
 }
@@ -189,12 +209,13 @@ TEST_F(TraceCommands, BothByteOrdersLoadTheSameHeader) {
     SacBuilder().BigEndian().Text(sac::text::KSTNM, "GOOD").WriteTo(dir_ / "big.sac");
     window_.chosen_files.push_back(good_);
     OpenTraceFile(state_, window_);
-    sac::SacHeader little = state_.SacHeader;
+    const sac::SacHeader little = state_.trace->header;
     window_.chosen_files.push_back(dir_ / "big.sac");
     OpenTraceFile(state_, window_);
-    EXPECT_TRUE(state_.FileSwapped);
-    EXPECT_FALSE(state_.FileNative);
-    EXPECT_EQ(state_.SacHeader, little);
+    ASSERT_TRUE(state_.trace);
+    EXPECT_TRUE(state_.FileSwapped());
+    EXPECT_FALSE(state_.FileNative());
+    EXPECT_EQ(state_.trace->header, little);
 }
 
 }  // namespace

@@ -26,13 +26,7 @@ trace::TraceInfo SampleInfo() {
     info.KCMPNM = "BHZ     ";
     info.KNETWK = "XX      ";
     info.RefTime = {2005, 2, 1, 3, 4, 5};
-    info.RefTimeText = "02/01/2005 03:04:05";
-    info.EventYear = 2005;
-    info.EventMonth = 2;
-    info.EventDay = 1;
-    info.EventHour = 3;
-    info.EventMinute = 5;
-    info.EventSecond = 29;
+    info.EventTime = {2005, 2, 1, 3, 5, 29};
     info.EventFraction = 0.1f;
     info.EVDP = -12345.0f;
     info.MAG = -12345.0f;
@@ -246,12 +240,7 @@ TEST(PsnEventBlock, OriginTimeKeptToTenthsWithTheWholeSecondCarried) {
     };
     for (const Case& c : cases) {
         trace::TraceInfo info = SampleInfo();
-        info.EventYear = c.event.year;
-        info.EventMonth = c.event.month;
-        info.EventDay = c.event.day;
-        info.EventHour = c.event.hour;
-        info.EventMinute = c.event.minute;
-        info.EventSecond = c.event.second;
+        info.EventTime = c.event;
         info.EventFraction = c.fraction;
         PSNEventBlock block = BuildPSNEventBlock(info);
         EXPECT_EQ(block.OriginTime, c.origin)
@@ -282,12 +271,7 @@ TEST(PsnEventBlock, OriginFromMillisecondsBeyondASecond) {
 
 TEST(PsnEventBlock, OriginCarriedPastTheYear9999Fails) {
     trace::TraceInfo info = SampleInfo();
-    info.EventYear = 9999;
-    info.EventMonth = 12;
-    info.EventDay = 31;
-    info.EventHour = 23;
-    info.EventMinute = 59;
-    info.EventSecond = 59;
+    info.EventTime = {9999, 12, 31, 23, 59, 59};
     info.EventFraction = 0.99f;
     EXPECT_THROW(BuildPSNEventBlock(info), UserError);
 }

@@ -56,13 +56,7 @@ trace::TraceInfo SmallTrace() {
     info.KCMPNM = "BHN     ";
     info.KNETWK = "XX      ";
     info.RefTime = {2005, 2, 3, 4, 5, 6};
-    info.RefTimeText = "02/03/2005 04:05:06";
-    info.EventYear = 2005;
-    info.EventMonth = 2;
-    info.EventDay = 3;
-    info.EventHour = 4;
-    info.EventMinute = 6;
-    info.EventSecond = 30;
+    info.EventTime = {2005, 2, 3, 4, 6, 30};
     info.EventFraction = 0.7f;
     return info;
 }
@@ -216,24 +210,27 @@ TEST(PsnFile, TargetsThatCannotBeWrittenAreNamedWithTheReason) {
 
 TEST(PsnFileName, FromReferenceTimeStationAndLetter) {
     struct Case {
-        std::string ref_time_text;
+        trace::DateTime ref_time;
         std::string kstnm;
         char letter;
         std::string name;
     };
     const Case cases[] = {
-        {"02/03/2005 04:05:06", "ABC     ", 'Z', "050203.040506.ABCZ.psn"},
-        {"12/31/1999 23:59:58", "  AB C  ", 'Z', "991231.235958.AB CZ.psn"},
-        {"02/03/2005 04:05:06", "LONGNAME", 'z', "050203.040506.LONGNAMEz.psn"},
-        {"02/03/2005 04:05:06", "        ", 'E', "050203.040506.E.psn"},
-        // A three-digit year shifts the fields; the fixed positions are kept.
-        {"02/03/999 04:05:06", "ABC     ", 'Z', "9 0203.4:5:6.ABCZ.psn"},
+        {{2005, 2, 3, 4, 5, 6}, "ABC     ", 'Z', "050203.040506.ABCZ.psn"},
+        {{1999, 12, 31, 23, 59, 58}, "  AB C  ", 'Z', "991231.235958.AB CZ.psn"},
+        {{2005, 2, 3, 4, 5, 6}, "LONGNAME", 'z', "050203.040506.LONGNAMEz.psn"},
+        {{2005, 2, 3, 4, 5, 6}, "        ", 'E', "050203.040506.E.psn"},
+        {{1000, 11, 30, 0, 0, 0}, "ABC     ", 'Z', "001130.000000.ABCZ.psn"},
+        // A three-digit year shifts the fields of MM/DD/YYYY hh:mm:ss; the
+        // name keeps taking its characters from the same positions.
+        {{999, 2, 3, 4, 5, 6}, "ABC     ", 'Z', "9 0203.4:5:6.ABCZ.psn"},
+        {{100, 12, 31, 23, 59, 58}, "ABC     ", 'Z', "0 1231.3:9:8.ABCZ.psn"},
     };
     for (const Case& c : cases) {
         trace::TraceInfo info;
-        info.RefTimeText = c.ref_time_text;
+        info.RefTime = c.ref_time;
         info.KSTNM = c.kstnm;
-        EXPECT_EQ(PsnFileName(info, c.letter), c.name) << c.ref_time_text << c.kstnm;
+        EXPECT_EQ(PsnFileName(info, c.letter), c.name) << c.name;
     }
 }
 

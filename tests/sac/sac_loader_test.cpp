@@ -10,6 +10,7 @@
 
 #include "common/byte_order.h"
 #include "common/user_error.h"
+#include "sac/sac_sample_source.h"
 #include "support/sac_builder.h"
 #include "support/temp_dir.h"
 
@@ -26,9 +27,9 @@ LoadedHeader LoadFile(const std::filesystem::path& path) {
 }
 
 std::vector<float> SamplesOf(const std::filesystem::path& path) {
-    TraceFile file(path);
-    LoadedHeader loaded = ReadSacHeader(file);
-    return ReadSamples(&file, loaded.header.ints[integer::NPTS], loaded.order == ByteOrder::Big);
+    auto file = std::make_shared<const TraceFile>(path);
+    LoadedHeader loaded = ReadSacHeader(*file);
+    return ReadAllSamples(SacSampleSource(file, loaded.order, loaded.header.ints[integer::NPTS]));
 }
 
 TEST(ByteOrder, DayOfYearDecidesTheOrder) {
@@ -182,25 +183,6 @@ TEST(ShortFiles, MissingBytesAreAnErrorNeverZeros) {
         // 288 bytes decide the order but still lack the header.
         EXPECT_THROW(LoadFile(dir / "short.sac"), UserError) << length;
     }
-}
-
-TEST(ReadSamples, RefusesBeforeAllocating) {
-    TempDir dir;
-    SacBuilder builder;
-    builder.Samples({1, 2, 3});
-    builder.WriteTo(dir / "three.sac");
-    TraceFile file(dir / "three.sac");
-
-    EXPECT_THROW(ReadSamples(nullptr, 3, false), UserError);
-    EXPECT_THROW(ReadSamples(&file, 0, false), UserError);
-    EXPECT_THROW(ReadSamples(&file, -5, false), UserError);
-    EXPECT_THROW(ReadSamples(&file, 4, false), UserError);
-    // Two billion samples claimed by a tiny file: refused without a huge allocation.
-    EXPECT_THROW(ReadSamples(&file, std::numeric_limits<std::int32_t>::max(), false), UserError);
-    EXPECT_EQ(ReadSamples(&file, 3, false), (std::vector<float>{1, 2, 3}));
-    EXPECT_EQ(ReadSamples(&file, 2, false), (std::vector<float>{1, 2}));
-    // Each call reads afresh: the samples are never reversed twice.
-    EXPECT_EQ(ReadSamples(&file, 3, false), ReadSamples(&file, 3, false));
 }
 
 TEST(TraceFileOpen, NonRegularFilesAreRefusedWithTheirReason) {

@@ -1,0 +1,35 @@
+#pragma once
+
+// Making the PSN Type 4 file of a loaded trace: the records, the file name,
+// the samples, and the file written whole. The window's Make PSN and the
+// batch tool's psn command both do exactly this; they differ only in how
+// they decide about a file that already holds data.
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "psn/psn_records.h"
+#include "trace/loaded_trace.h"
+
+namespace tremorline::psn {
+
+// Asked with the file name (no folder) when the target already holds data;
+// true replaces it, false keeps it.
+using ReplaceExisting = std::function<bool(const std::string& file_name)>;
+
+struct PsnOutcome {
+    PSNRecords records;
+    std::filesystem::path path;  // the folder joined with the file name
+    bool written = false;        // false when the file held data and was kept
+};
+
+// Builds the three records and reads the samples afresh (a failure there
+// names and touches no file), names the file after the reference time,
+// station and component letter, asks `replace` when that file in `folder`
+// holds data, and writes it whole unless told to keep it. Throws UserError
+// on failure, with any old file left as it was.
+PsnOutcome MakePsnFile(const trace::LoadedTrace& trace, const std::filesystem::path& folder,
+                       const ReplaceExisting& replace);
+
+}  // namespace tremorline::psn
