@@ -62,7 +62,14 @@ class ResampledAudioDevice : public QIODevice {
         : resampler_(pcm, play_rate, output_rate) {}
 
     bool isSequential() const override { return true; }
-    bool atEnd() const override { return failed_ || resampler_.AtEnd(); }
+    // Never at its end as far as the output can tell. Qt's PulseAudio output,
+    // finding its source at the end when the server runs dry, asks the server
+    // to drain and to call back into the output object when done; a sink
+    // released before that call comes would be called after it is gone. The
+    // player watches Finished() instead, and releases the sink once the
+    // output's position has reached the end, which needs no drain.
+    bool atEnd() const override { return false; }
+    bool Finished() const { return failed_ || resampler_.AtEnd(); }
     // What is still to come; the output uses it to start a short sound as
     // soon as all of it is queued.
     qint64 bytesAvailable() const override {
@@ -202,7 +209,7 @@ void QtSoundPlayer::Watch() {
         emit failed();
         return;
     }
-    if (sink_->state() != QAudio::IdleState || !source_->atEnd()) {
+    if (sink_->state() != QAudio::IdleState || !source_->Finished()) {
         end_deadline_ms_ = -1;
         return;
     }
