@@ -21,7 +21,7 @@ packages=(
     # tests: a sound server with a null sink, and an independent WAVE reader
     pulseaudio pulseaudio-utils sox
     # tests: checking the desktop entry and the file type
-    desktop-file-utils shared-mime-info
+    desktop-file-utils shared-mime-info libglib2.0-bin
     # benchmarks: elapsed time and peak memory of a command
     time
 )

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #ifdef TREMORLINE_HAVE_XCB
@@ -40,9 +41,43 @@ bool DisplayAvailable() {
 #endif
 }
 
+// --help and --version are answered on the terminal before anything of the
+// window exists, so they work without a display too. Anything else is the
+// trace to open. Returns true when the first argument was one of them.
+bool AnsweredOnTerminal(int argc, char* argv[]) {
+    if (argc < 2) {
+        return false;
+    }
+    const std::string_view option = argv[1];
+    const tremorline::app::ProgramIdentity& identity = tremorline::app::Identity();
+    if (option == "--version") {
+        std::printf("tremorline %d.%d.%d\n", identity.major, identity.minor, identity.revision);
+        return true;
+    }
+    if (option == "--help" || option == "-h") {
+        std::fputs(
+            "Usage: tremorline [FILE]\n"
+            "Shows the header of the SAC trace FILE in a window, writes the trace as a\n"
+            "PSN Type 4 file and builds, plays and saves it as sound. Without FILE the\n"
+            "window opens empty; File > Open chooses a trace.\n"
+            "\n"
+            "Options:\n"
+            "  -h, --help     show this help and exit\n"
+            "      --version  show the version and exit\n"
+            "\n"
+            "For work on many files without a window: tremorline-cli --help\n",
+            stdout);
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (AnsweredOnTerminal(argc, argv)) {
+        return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 ? 0 : 1;
+    }
     if (!DisplayAvailable()) {
         std::fputs(
             "tremorline: no graphical display can be reached (DISPLAY and WAYLAND_DISPLAY "

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <string>
 
 #include "common/rounding.h"
 #include "sound/wave_header.h"
@@ -48,16 +49,21 @@ PlayRateReading ReadPlayRate(std::string_view text) {
 }
 
 std::string PlayRateProblem(const PlayRateReading& reading, std::string_view text) {
-    const std::string quoted = "\"" + std::string(TrimBlanks(text)) + "\"";
+    // Appended piece by piece: GCC 12 at -O3 warns (-Wrestrict) on
+    // `"literal" + std::string&&`, wrongly.
+    std::string quoted = "\"";
+    quoted += TrimBlanks(text);
+    quoted += '"';
     switch (reading.kind) {
         case PlayRateKind::Zero:
             return "Please select a sample rate";
         case PlayRateKind::Negative:
-            return "The sample rate " + quoted +
+            return std::string("The sample rate ") + quoted +
                    " is negative. A sample rate is a positive whole number of samples per "
                    "second, such as 8000.";
         case PlayRateKind::TooLarge:
-            return "The sample rate " + quoted + " is too large: a WAVE file carries at most " +
+            return std::string("The sample rate ") + quoted +
+                   " is too large: a WAVE file carries at most " +
                    trace::IntegerText(kMaxPlayRate) + " samples per second.";
         case PlayRateKind::NotANumber:
             return quoted +

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <system_error>
 
 #include "common/rounding.h"
@@ -13,6 +15,16 @@ namespace tremorline::trace {
 namespace {
 
 constexpr int kSignificantDigits = 7;
+
+// `prefix` followed by `text`, built by appending: GCC 12 at -O3 warns
+// (-Wrestrict) on `"literal" + std::string&&`, wrongly.
+std::string Prefixed(std::string_view prefix, std::string_view text) {
+    std::string joined;
+    joined.reserve(prefix.size() + text.size());
+    joined += prefix;
+    joined += text;
+    return joined;
+}
 
 // Text for the values that have no digits.
 std::optional<std::string> NonFiniteText(float value) {
@@ -56,7 +68,7 @@ std::string FloatText(float value) {
         return *special;
     }
     std::string digits = GeneralDigits(std::fabs(value));
-    return IsNegative(value) ? "-" + digits : digits;
+    return IsNegative(value) ? Prefixed("-", digits) : digits;
 }
 
 std::string IntegerText(std::int64_t value) {
@@ -65,17 +77,17 @@ std::string IntegerText(std::int64_t value) {
 
 std::string SignedNumberText(float value) {
     if (auto special = NonFiniteText(value)) {
-        return IsNegative(value) ? *special : " " + *special;
+        return IsNegative(value) ? *special : Prefixed(" ", *special);
     }
     std::string digits = GeneralDigits(std::fabs(value));
     if (digits.starts_with("0.")) {
         digits.erase(0, 1);
     }
-    return (IsNegative(value) ? "-" : " ") + digits;
+    return Prefixed(IsNegative(value) ? "-" : " ", digits);
 }
 
 std::string GroupNumberText(std::int32_t number) {
-    return " " + IntegerText(number);
+    return Prefixed(" ", IntegerText(number));
 }
 
 std::string MillisecondFractionText(std::int32_t milliseconds) {
@@ -92,14 +104,15 @@ std::string MillisecondFractionText(std::int32_t milliseconds) {
     if (thousandths != 0) {
         std::string decimals = IntegerText(1000 + thousandths).substr(1);
         decimals.erase(decimals.find_last_not_of('0') + 1);
-        text += "." + decimals;
+        text += '.';
+        text += decimals;
     }
     return text;
 }
 
 std::string TwoDigitText(std::int64_t value) {
     std::string digits = IntegerText(value);
-    return digits.size() == 1 ? "0" + digits : digits;
+    return digits.size() == 1 ? Prefixed("0", digits) : digits;
 }
 
 std::string EventSecondsText(float seconds) {
@@ -111,11 +124,12 @@ std::string EventSecondsText(float seconds) {
         return FloatText(seconds);
     }
     const std::int64_t magnitude = std::llabs(*tenths);
-    std::string text = (*tenths < 0 ? "-" : "") + IntegerText(magnitude / 10);
+    std::string text = Prefixed(*tenths < 0 ? "-" : "", IntegerText(magnitude / 10));
     if (magnitude % 10 != 0) {
-        text += "." + IntegerText(magnitude % 10);
+        text += '.';
+        text += IntegerText(magnitude % 10);
     }
-    return text.size() == 1 ? "0" + text : text;
+    return text.size() == 1 ? Prefixed("0", text) : text;
 }
 
 }  // namespace tremorline::trace

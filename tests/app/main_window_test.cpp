@@ -26,6 +26,8 @@ class MainWindowTest : public QObject {
     static QString TestFile(const char* name) {
         return QString(TREMORLINE_TESTDATA_DIR) + "/" + name;
     }
+    // The shared real SAC files may be absent; the cases on them skip then.
+    static bool HaveRealFiles() { return QFile::exists(TestFile("test.sac")); }
     template <typename T>
     static T* Find(Form1& window, const char* name) {
         T* found = window.findChild<T*>(name);
@@ -91,6 +93,9 @@ class MainWindowTest : public QObject {
     }
 
     void startUpWithAQuotedPathShowsTheSummary() {
+        if (!HaveRealFiles()) {
+            QSKIP("the real SAC files are not beside the project");
+        }
         Form1 window;
         QString argument = "\"" + TestFile("LMOW.BHE.SAC") + "\"";
         window.StartUp(argument.toStdString());
@@ -112,6 +117,9 @@ class MainWindowTest : public QObject {
     }
 
     void aFileNameOutsideAsciiShowsAsTheSystemWritesIt() {
+        if (!HaveRealFiles()) {
+            QSKIP("the real SAC files are not beside the project");
+        }
         QTemporaryDir dir;
         const QString path = dir.filePath(QString::fromUtf8("s\u00e9isme.sac"));
         QVERIFY(QFile::copy(TestFile("seism.sac"), path));

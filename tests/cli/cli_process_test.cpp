@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/real_files.h"
 #include "support/run_cli.h"
 #include "support/sac_builder.h"
 #include "support/temp_dir.h"
@@ -27,7 +28,8 @@ std::string DataFile(const char* name) {
     return (TestDataDir() / name).string();
 }
 
-TEST(CliSummary, PrintsTheSummaryOfEachFileWithLinuxLineEnds) {
+TEST(CliSummaryRealFiles, PrintsTheSummaryOfEachFileWithLinuxLineEnds) {
+    TREMORLINE_NEEDS_REAL_FILES();
     RunResult run =
         RunCli({"summary", DataFile("test.sac"), DataFile("LMOW.BHE.SAC"), DataFile("seism.sac")});
     EXPECT_EQ(run.status, 0);
@@ -36,7 +38,8 @@ TEST(CliSummary, PrintsTheSummaryOfEachFileWithLinuxLineEnds) {
                            GoldenSummary("seism.sac", "\n"));
 }
 
-TEST(CliSummary, FailedFilesGetOneLineEachAndTheOthersAreStillDone) {
+TEST(CliSummaryRealFiles, FailedFilesGetOneLineEachAndTheOthersAreStillDone) {
+    TREMORLINE_NEEDS_REAL_FILES();
     TempDir dir;
     const std::string bad_time = (dir / "bad_time.sac").string();
     SacBuilder().Int(0, -12345).WriteTo(bad_time);

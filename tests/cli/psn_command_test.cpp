@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/byte_order.h"
+#include "support/real_files.h"
 #include "support/run_cli.h"
 #include "support/temp_dir.h"
 
@@ -27,7 +28,8 @@ std::string Data(const char* name) {
     return (TestDataDir() / name).string();
 }
 
-TEST(CliPsn, RealTracesAreWrittenIntoTheOutputFolder) {
+TEST(CliPsnRealFiles, TracesAreWrittenIntoTheOutputFolder) {
+    TREMORLINE_NEEDS_REAL_FILES();
     struct Case {
         const char* trace;
         const char* psn;
@@ -60,7 +62,8 @@ TEST(CliPsn, RealTracesAreWrittenIntoTheOutputFolder) {
     }
 }
 
-TEST(CliPsn, ExistingFilesKeptUnlessForced) {
+TEST(CliPsnRealFiles, ExistingFilesKeptUnlessForced) {
+    TREMORLINE_NEEDS_REAL_FILES();
     struct Case {
         const char* what;
         std::string old_content;
@@ -87,7 +90,8 @@ TEST(CliPsn, ExistingFilesKeptUnlessForced) {
     }
 }
 
-TEST(CliPsn, FailuresGetOneLineEachAndTheOthersAreStillDone) {
+TEST(CliPsnRealFiles, FailuresGetOneLineEachAndTheOthersAreStillDone) {
+    TREMORLINE_NEEDS_REAL_FILES();
     TempDir out;
     RunResult run = RunCli({"psn", "--output-dir", out.path().string(), Data("testxy.sac"),
                             Data("missing.sac"), Data("seism.sac")});

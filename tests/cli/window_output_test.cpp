@@ -11,6 +11,7 @@
 #include "app/sound_commands.h"
 #include "app/trace_commands.h"
 #include "support/fake_window.h"
+#include "support/real_files.h"
 #include "support/run_cli.h"
 #include "support/sac_builder.h"
 #include "support/temp_dir.h"
@@ -27,7 +28,8 @@ using Bytes = std::vector<unsigned char>;
 
 // The batch tool and the window call the same pipelines; this checks that
 // they feed them the same: the same trace, rate, folder and file name.
-TEST(CliWindowOutput, WavAndPsnAreWhatTheWindowWrites) {
+TEST(CliWindowOutputRealFiles, WavAndPsnAreWhatTheWindowWrites) {
+    TREMORLINE_NEEDS_REAL_FILES();
     const struct {
         const char* trace;
         const char* wav;

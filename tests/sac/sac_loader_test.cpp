@@ -11,6 +11,7 @@
 #include "common/byte_order.h"
 #include "common/user_error.h"
 #include "sac/sac_sample_source.h"
+#include "support/real_files.h"
 #include "support/sac_builder.h"
 #include "support/temp_dir.h"
 
@@ -130,6 +131,7 @@ TEST(TextNulls, NulsBecomeSpacesAndNothingElseChanges) {
 }
 
 TEST(RealFiles, BothByteOrdersOfTheSameTraceAgree) {
+    TREMORLINE_NEEDS_REAL_FILES();
     LoadedHeader little = LoadFile(TestDataDir() / "test.sac");
     LoadedHeader big = LoadFile(TestDataDir() / "test.sac.swap");
     ASSERT_EQ(little.order, ByteOrder::Little);
@@ -155,6 +157,7 @@ TEST(RealFiles, BothByteOrdersOfTheSameTraceAgree) {
 }
 
 TEST(RealFiles, OtherWritersHeadersReadAsExpected) {
+    TREMORLINE_NEEDS_REAL_FILES();
     LoadedHeader lmow = LoadFile(TestDataDir() / "LMOW.BHE.SAC");
     EXPECT_EQ(lmow.order, ByteOrder::Little);
     EXPECT_EQ(lmow.header.ints[integer::NZMSEC], 465);
