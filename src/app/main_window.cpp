@@ -103,14 +103,18 @@ class AskingCursor {
 // The one local file that a drag carries; nothing for several files, a
 // folder or anything else.
 std::optional<QString> DraggedFile(const QMimeData* data) {
-    if (data == nullptr || !data->hasUrls() || data->urls().size() != 1) {
+    if (data == nullptr || !data->hasUrls()) {
         return std::nullopt;
     }
-    const QUrl& url = data->urls().front();
-    if (!url.isLocalFile() || url.toLocalFile().isEmpty() || QFileInfo(url.toLocalFile()).isDir()) {
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile()) {
         return std::nullopt;
     }
-    return url.toLocalFile();
+    const QString path = urls.front().toLocalFile();
+    if (path.isEmpty() || QFileInfo(path).isDir()) {
+        return std::nullopt;
+    }
+    return path;
 }
 
 }  // namespace
