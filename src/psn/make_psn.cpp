@@ -8,12 +8,15 @@
 namespace tremorline::psn {
 
 PsnOutcome MakePsnFile(const trace::LoadedTrace& trace, const std::filesystem::path& folder,
-                       const ReplaceExisting& replace) {
+                       const ReplaceExisting& replace, const TargetNamed& named) {
     PsnOutcome outcome;
     outcome.records = BuildPSNRecords(trace.info);
     const std::vector<float> samples = trace::ReadSamples(trace);
     const std::string name = PsnFileName(trace.info, outcome.records.Header.ComponentLetter);
     outcome.path = folder / name;
+    if (named) {
+        named(outcome.path);
+    }
     const bool holds_data = HoldsData(outcome.path);
     if (holds_data && !replace(name)) {
         return outcome;

@@ -98,24 +98,5 @@ TEST(CliSample, BothByteOrdersOfAConvertedTraceGiveTheSameOutputs) {
     EXPECT_EQ(testing::ReadFileBytes(dir / "be" / name), psn);
 }
 
-TEST(CliSummary, UsageAndHelp) {
-    struct Case {
-        std::vector<std::string> arguments;
-        int status;
-        const char* says;
-    };
-    const Case cases[] = {
-        {{"--help"}, 0, "summary"},
-        {{"summary", "--help"}, 0, "standard error"},
-        {{}, 106, ""},           // a command is required
-        {{"summary"}, 106, ""},  // so is a file
-    };
-    for (const Case& c : cases) {
-        RunResult run = RunCli(c.arguments);
-        EXPECT_EQ(run.status, c.status) << run.err;
-        EXPECT_NE(run.out.find(c.says), std::string::npos) << run.out;
-    }
-}
-
 }  // namespace
 }  // namespace tremorline::cli

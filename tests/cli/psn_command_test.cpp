@@ -105,13 +105,6 @@ TEST(CliPsnRealFiles, FailuresGetOneLineEachAndTheOthersAreStillDone) {
         << run.err;
     EXPECT_NE(run.err.find("\n" + Data("missing.sac") + ": "), std::string::npos) << run.err;
     EXPECT_EQ(ReadFileBytes(out / "810329.103814.CDVQ.psn").size(), 4232u);
-
-    // A missing output folder is named in the failure line.
-    run = RunCli({"psn", "--output-dir", (out / "nowhere").string(), Data("seism.sac")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find((out / "nowhere" / "810329.103814.CDVQ.psn").string()),
-              std::string::npos)
-        << run.err;
 }
 
 }  // namespace
