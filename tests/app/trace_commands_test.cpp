@@ -218,7 +218,7 @@ TEST_F(TraceCommands, FailedOpensShowErrorAndTheReason) {
                            std::vector<unsigned char>(bytes.begin(), bytes.begin() + 400));
     const std::pair<std::filesystem::path, std::string> cases[] = {
         {dir_ / "short.sac",
-         "Cannot read " + (dir_ / "short.sac").string() + ": the file ends before byte 632"},
+         "The file is too short for a SAC header: it has 400 bytes, and a SAC header takes 632."},
         {bad_year_, "The reference time is not a valid date (NZYEAR -12345)."},
         {dir_.path(), "Cannot open " + dir_.path().string() + ": it is a folder"},
         {dir_ / "missing.sac",
