@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "cli/batch.h"
+#include "cli/plot_command.h"
 #include "cli/psn_command.h"
 #include "cli/summary_command.h"
 #include "cli/wav_command.h"
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
     tremorline::cli::AddSummaryCommand(app);
     tremorline::cli::AddPsnCommand(app);
     tremorline::cli::AddWavCommand(app);
+    tremorline::cli::AddPlotCommand(app);
     // ---- end of commands ----
 
     try {
