@@ -48,8 +48,8 @@ TEST(CliPlot, WritesAPngOfTheAskedSizeWithTheSpikeWhereItsTimeMaps) {
     const RunResult run = RunCli({"plot", (dir / "event.SAC").string(), "--output-dir",
                                   dir.path().string(), "--size", "900x300"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, (dir / "event.SAC").string() + ": wrote " + (dir / "event.png").string() +
-                           "\n");
+    EXPECT_EQ(run.out,
+              (dir / "event.SAC").string() + ": wrote " + (dir / "event.png").string() + "\n");
     QImage image;
     ASSERT_TRUE(image.load(QString::fromStdString((dir / "event.png").string()), "PNG"));
     ASSERT_EQ(image.size(), QSize(900, 300));
