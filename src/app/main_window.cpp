@@ -77,7 +77,11 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     connect(&player_, &QtSoundPlayer::failed, this, &Form1::ShowSoundState);
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    // The waveform window asks the player where the sound is: it goes before
+    // the player does, not with the rest of the children afterwards.
+    delete waveform_;
+}
 
 void Form1::BuildControls() {
     auto* client = new QWidget(this);
