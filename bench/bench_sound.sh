@@ -23,8 +23,8 @@ cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release $LAUNCHER \
 cmake --build "$BUILD" -j2 --target bench_resample bench_play_start >/dev/null
 
 echo "== converting to 44100 Hz, CPU time per second of sound"
-"$BUILD/bench/bench_resample"
+"$BUILD/bench/sound/bench_resample"
 echo
 echo "== starting a play of $SAMPLES samples ($RUNS runs each)"
 bash "$ROOT/tests/app/audio_e2e.sh" --with-sink 44100 \
-    "$BUILD/bench/bench_play_start" "$SAMPLES" "$RUNS"
+    "$BUILD/bench/sound/bench_play_start" "$SAMPLES" "$RUNS"
