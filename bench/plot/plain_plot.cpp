@@ -48,19 +48,39 @@ int main(int argc, char** argv) {
     std::vector<float> min(static_cast<std::size_t>(width), std::numeric_limits<float>::infinity());
     std::vector<float> max(static_cast<std::size_t>(width), -std::numeric_limits<float>::infinity());
     std::vector<unsigned char> chunk(std::size_t{1} << 22);
+    // Column c covers samples [c * count / width, (c + 1) * count / width).
+    auto column_start = [&](std::size_t column) {
+        return column * count / static_cast<std::size_t>(width);
+    };
     std::size_t index = 0;
+    std::size_t column = 0;
+    std::size_t column_end = column_start(1);
     while (index < count) {
         const std::size_t want = std::min(chunk.size() / 4, count - index);
         if (std::fread(chunk.data(), 4, want, file) != want) {
             std::fprintf(stderr, "%s: short file\n", argv[1]);
             return 1;
         }
-        for (std::size_t k = 0; k < want; ++k, ++index) {
-            const float value = std::bit_cast<float>(BigEndian(chunk.data() + 4 * k));
-            const std::size_t column = index * static_cast<std::size_t>(width) / count;
-            min[column] = std::min(min[column], value);
-            max[column] = std::max(max[column], value);
+        std::size_t k = 0;
+        while (k < want) {
+            while (index + k >= column_end) {
+                ++column;
+                column_end = column_start(column + 1);
+            }
+            const std::size_t stop = std::min(want, column_end - index);
+            float low = min[column];
+            float high = max[column];
+            for (; k < stop; ++k) {
+                std::uint32_t bits;
+                std::memcpy(&bits, chunk.data() + 4 * k, 4);
+                const float value = std::bit_cast<float>(__builtin_bswap32(bits));
+                low = std::min(low, value);
+                high = std::max(high, value);
+            }
+            min[column] = low;
+            max[column] = high;
         }
+        index += want;
     }
     std::fclose(file);
 
