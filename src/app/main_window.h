@@ -49,12 +49,21 @@ class Form1 : public QMainWindow, public WindowOps {
     // WindowOps
     void SetLabel1(const std::string& text) override;
     void SetText1(const std::string& text) override;
+    void SetText1Message(const std::string& text) override;
+    void ShowStatus(const std::string& text) override;
     void SetEnabled(Control control, bool enabled) override;
     bool IsEnabled(Control control) const override;
     std::string Combo1Text() const override;
     void ShowMessage(const std::string& text) override;
     bool AskYesNo(const std::string& text) override;
     std::optional<std::filesystem::path> ChooseTraceFile() override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private slots:
     void mnuItemOpen_Click();
@@ -75,6 +84,11 @@ class Form1 : public QMainWindow, public WindowOps {
   private:
     void BuildControls();
     void BuildMenus();
+    // Lays Label1, Text1 and the Sound Box out for the client area's size.
+    void PlaceControls();
+    // The client area's size is kept between runs.
+    void RestoreSize();
+    void SaveSize() const;
     QAction* ActionFor(Control control) const;
     // Shows the state's trace in the waveform window after a load that
     // completed; a refused load leaves the window as it was.
@@ -86,6 +100,7 @@ class Form1 : public QMainWindow, public WindowOps {
     std::optional<sound::PlayedSound> played_;  // the sound last started
     QTimer position_timer_;
 
+    QWidget* client_ = nullptr;  // the area under the menu bar
     QLabel* Label1 = nullptr;
     QPlainTextEdit* Text1 = nullptr;
     QGroupBox* Frame1 = nullptr;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <system_error>
 
+#include "common/user_error.h"
 #include "trace/header_summary.h"
 
 namespace tremorline::app {
@@ -18,11 +19,11 @@ void LetTraceGo(AppState& state) {
     }
 }
 
-// The Open command's error path: every file closed and "Error" shown.
-// Everything else stays as the failure left it.
-void ShowOpenError(AppState& state, WindowOps& window) {
+// The Open command's error path: every file closed, and "Error" shown with
+// the reason on the next line. Everything else stays as the failure left it.
+void ShowOpenError(AppState& state, WindowOps& window, const std::string& reason) {
     LetTraceGo(state);
-    window.SetText1(kOpenErrorText);
+    window.SetText1Message(std::string(kOpenErrorText) + "\r\n" + reason);
 }
 
 // Runs a load step; any failure takes the error path. Returns true on success.
@@ -31,10 +32,15 @@ bool LoadOrShowError(AppState& state, WindowOps& window, Step&& step) {
     try {
         step();
         return true;
-    } catch (const std::exception&) {
-        ShowOpenError(state, window);
+    } catch (const std::exception& failure) {
+        ShowOpenError(state, window, FailureReason(failure));
         return false;
     }
+}
+
+// The folder of the trace file at `path`, where its outputs go.
+std::filesystem::path FolderOf(const std::filesystem::path& path) {
+    return std::filesystem::absolute(path).parent_path();
 }
 
 // The folder the program started in: outputs go there until an Open.
@@ -79,6 +85,10 @@ void StartUp(AppState& state, WindowOps& window, const std::string& argument_str
     bool loaded = LoadOrShowError(state, window, [&] {
         std::string path = PathFromArgumentString(argument_string);
         state.TraceFileTitle = FileTitle(path);
+        // Outputs land beside the trace, wherever the program was started.
+        if (!path.empty()) {
+            state.output_folder = FolderOf(path);
+        }
         LoadSacFile(state, window, path);
     });
     // Nothing is loaded after a failed start-up, so Make PSN stays off too.
@@ -87,14 +97,16 @@ void StartUp(AppState& state, WindowOps& window, const std::string& argument_str
 }
 
 void OpenTraceFile(AppState& state, WindowOps& window) {
-    LetTraceGo(state);
     std::optional<std::filesystem::path> chosen = window.ChooseTraceFile();
-    if (!chosen) {
-        ShowOpenError(state, window);
-        return;
+    if (chosen) {
+        OpenTraceFile(state, window, *chosen);
     }
+}
+
+void OpenTraceFile(AppState& state, WindowOps& window, const std::filesystem::path& chosen) {
+    LetTraceGo(state);
     bool loaded = LoadOrShowError(state, window, [&] {
-        std::filesystem::path path = std::filesystem::absolute(*chosen);
+        std::filesystem::path path = std::filesystem::absolute(chosen);
         state.TraceFileTitle = path.filename().string();
         window.SetLabel1(state.TraceFileTitle);
         // Outputs land beside the trace.

@@ -2,12 +2,11 @@
 
 #include <charconv>
 #include <iostream>
-#include <map>
 #include <memory>
-#include <system_error>
 #include <vector>
 
 #include "cli/batch.h"
+#include "cli/run_outputs.h"
 #include "common/user_error.h"
 #include "trace/minmax_summary.h"
 
@@ -41,34 +40,8 @@ bool IsUtf8Continuation(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-// The files this run has written, so that two traces of one name (ANMO.BHZ
-// and ANMO.BHN both give ANMO.png) do not quietly replace each other while
-// both are reported as written.
-class WrittenThisRun {
-  public:
-    void RequireUnwritten(const std::filesystem::path& output) const {
-        const auto found = written_.find(Key(output));
-        if (found != written_.end()) {
-            throw UserError("not written: " + output.string() + " was already written from " +
-                            found->second + " in this run");
-        }
-    }
-    void Written(const std::filesystem::path& output, const std::string& input) {
-        written_.emplace(Key(output), input);
-    }
-
-  private:
-    // Two spellings of one folder count as one.
-    static std::filesystem::path Key(const std::filesystem::path& output) {
-        std::error_code error;
-        const std::filesystem::path absolute = std::filesystem::absolute(output, error);
-        return (error ? output : absolute).lexically_normal();
-    }
-    std::map<std::filesystem::path, std::string> written_;
-};
-
 void WritePlotForTrace(const std::string& file, const std::filesystem::path& output_dir,
-                       plot::PlotFormat format, QSize size, WrittenThisRun& outputs,
+                       plot::PlotFormat format, QSize size, RunOutputs& outputs,
                        std::ostream& report) {
     const trace::LoadedTrace trace = LoadTrace(file);
     const std::filesystem::path output = output_dir / PlotFileName(trace.title, format);
@@ -154,12 +127,13 @@ void AddPlotCommand(CLI::App& app) {
                               std::to_string(plot::kMaxPlotSide) + " and at most " +
                               std::to_string(plot::kMaxPlotPixels) + " pixels in all");
         }
+        RequireOutputFolder(options->output_dir);
         const plot::PlotFormat format =
             options->format == "svg" ? plot::PlotFormat::Svg : plot::PlotFormat::Png;
         // Text is drawn with Qt's fonts, which need a QGuiApplication; the
         // offscreen one needs no display.
         const plot::OffscreenGuiApplication gui;
-        WrittenThisRun outputs;
+        RunOutputs outputs;
         RunBatch(options->files, [&](const std::string& file) {
             WritePlotForTrace(file, options->output_dir, format, *size, outputs, std::cout);
         });

@@ -1,5 +1,7 @@
 #include "cli/summary_command.h"
 
+#include <unistd.h>
+
 #include <iostream>
 #include <memory>
 #include <string>
@@ -25,7 +27,9 @@ the window shows for it, with this system's line ends:
     name and network;
   - every header value (70 reals, 40 integers, 24 text slots) in groups of
     five under their SAC field names.
-Header texts are written byte for byte. Summaries follow one another, each
+Header texts are written byte for byte, except that on a terminal their
+control bytes other than CR, LF and TAB are shown as \x1b and the like, so an
+escape sequence in a header cannot act on the terminal. Summaries follow one another, each
 starting with its file name line.
 
 A file that cannot be read, is readable in neither byte order ("Unknown data
@@ -35,7 +39,9 @@ done. The exit status is 0 when every file was summarised, 1 otherwise.)";
 
 void PrintSummary(const std::string& file) {
     const trace::LoadedTrace trace = LoadTrace(file);
-    std::cout << trace::HeaderSummaryText(trace.title, trace.header, trace.info, "\n");
+    const std::string summary =
+        trace::HeaderSummaryText(trace.title, trace.header, trace.info, "\n");
+    std::cout << (::isatty(STDOUT_FILENO) == 1 ? trace::SummaryForTerminal(summary) : summary);
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(texts(Find<QMenu>(window, "mnuView")->actions(), true),
                  (QStringList{"mnuWaveform=&Waveform"}));
         QCOMPARE(texts(Find<QMenu>(window, "mnuHelp")->actions(), true),
-                 (QStringList{"mnuItemAbout=About", "mnuItemDetails=SAC Header Details"}));
+                 (QStringList{"mnuItemAbout=&About", "mnuItemDetails=SAC Header &Details"}));
     }
 
     void startUpWithoutArgument() {
@@ -124,7 +124,7 @@ class MainWindowTest : public QObject {
     void startUpWithAMissingFileShowsError() {
         Form1 window;
         window.StartUp(TestFile("no-such-file.sac").toStdString());
-        QCOMPARE(Find<QPlainTextEdit>(window, "Text1")->toPlainText(), QString("Error"));
+        QVERIFY(Find<QPlainTextEdit>(window, "Text1")->toPlainText().startsWith("Error\n"));
         QVERIFY(!Enabled(window, "mnuMakePSN"));
     }
 
