@@ -38,6 +38,7 @@
 #include "app/sound_commands.h"
 #include "app/trace_commands.h"
 #include "app/twips.h"
+#include "app/waveform_window.h"
 
 namespace tremorline::app {
 namespace {
@@ -143,7 +144,11 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     RestoreSize();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    // The waveform window asks the player where the sound is: it goes before
+    // the player does, not with the rest of the children afterwards.
+    delete waveform_;
+}
 
 void Form1::BuildControls() {
     // The client area may grow beyond the form's size, never shrink below it;
@@ -303,6 +308,13 @@ void Form1::BuildMenus() {
     mnuMakePSN = menuBar()->addAction("&Make PSN", this, &Form1::mnuMakePSN_Click);
     mnuMakePSN->setObjectName("mnuMakePSN");
 
+    QMenu* mnuView = menuBar()->addMenu("&View");
+    mnuView->setObjectName("mnuView");
+    QAction* waveform = mnuView->addAction("&Waveform", this, &Form1::mnuWaveform_Click);
+    waveform->setObjectName("mnuWaveform");
+    // Ctrl+L: a key Qt's standard shortcuts leave free on every platform.
+    waveform->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+
     QMenu* mnuHelp = menuBar()->addMenu("&Help");
     mnuHelp->setObjectName("mnuHelp");
     QAction* about = mnuHelp->addAction("&About", this, &Form1::mnuItemAbout_Click);
@@ -315,6 +327,13 @@ void Form1::BuildMenus() {
 
 void Form1::StartUp(const std::string& argument_string) {
     app::StartUp(state_, *this, argument_string);
+    FollowLoadedTrace();
+}
+
+void Form1::FollowLoadedTrace() {
+    if (waveform_ && state_.trace && state_.trace != waveform_->Trace()) {
+        waveform_->ShowTrace(state_.trace);
+    }
 }
 
 void Form1::SetLabel1(const std::string& text) {
@@ -428,6 +447,7 @@ std::optional<std::filesystem::path> Form1::ChooseTraceFile() {
 
 void Form1::mnuItemOpen_Click() {
     RunCommand(*this, [&] { OpenTraceFile(state_, *this); });
+    FollowLoadedTrace();
 }
 
 void Form1::mnuItemClose_Click() {
@@ -456,6 +476,21 @@ void Form1::mnuItemDetails_Click() {
     viewer.DISPLAY();
 }
 
+void Form1::mnuWaveform_Click() {
+    if (!waveform_) {
+        // A child of the main window, so it closes with it; its own window
+        // all the same, resizable and modeless.
+        waveform_ = new WaveformWindow(player_, this);
+        waveform_->ShowTrace(state_.trace);
+        if (player_.IsPlaying()) {
+            waveform_->FollowPlayer();
+        }
+    }
+    waveform_->show();
+    waveform_->raise();
+    waveform_->activateWindow();
+}
+
 void Form1::Command1_Click() {
     WaitCursor busy;  // reading and scaling a long trace takes a while
     app::SetUpSound(state_, *this);
@@ -464,6 +499,9 @@ void Form1::Command1_Click() {
 void Form1::PlaySound_Click() {
     const WaveImageBytes before = state_.SoundState.PlayBuffer;
     app::PlaySound(state_, *this, player_);
+    if (waveform_) {
+        waveform_->FollowPlayer();
+    }
     if (state_.SoundState.PlayBuffer != before) {
         // A new sound: described now, as a later set-up replaces what it
         // was built from.
@@ -476,6 +514,9 @@ void Form1::PlaySound_Click() {
 
 void Form1::StopSound_Click() {
     app::StopSound(*this, player_);
+    if (waveform_) {
+        waveform_->FollowPlayer();  // the cursor stays where the sound stopped
+    }
     ShowSoundState();
 }
 

@@ -26,7 +26,8 @@ class QShortcut;
 
 namespace tremorline::app {
 class frmAbout;
-}
+class WaveformWindow;
+}  // namespace tremorline::app
 
 namespace tremorline::app {
 
@@ -71,6 +72,7 @@ class Form1 : public QMainWindow, public WindowOps {
     void mnuMakePSN_Click();
     void mnuItemAbout_Click();
     void mnuItemDetails_Click();
+    void mnuWaveform_Click();
     void Command1_Click();
     void PlaySound_Click();
     void StopSound_Click();
@@ -88,6 +90,9 @@ class Form1 : public QMainWindow, public WindowOps {
     void RestoreSize();
     void SaveSize() const;
     QAction* ActionFor(Control control) const;
+    // Shows the state's trace in the waveform window after a load that
+    // completed; a refused load leaves the window as it was.
+    void FollowLoadedTrace();
     QWidget* WidgetFor(Control control) const;
 
     AppState state_;
@@ -107,7 +112,8 @@ class Form1 : public QMainWindow, public WindowOps {
     QLabel* lblPlayPosition = nullptr;    // where the sound is, or why none plays
     QShortcut* stop_shortcut_ = nullptr;  // Escape, for Stop Sound
     QAction* mnuMakePSN = nullptr;
-    QPointer<frmAbout> about_;  // the one About window, while it is open
+    QPointer<frmAbout> about_;           // the one About window, while it is open
+    QPointer<WaveformWindow> waveform_;  // the one waveform window, once opened
 };
 
 }  // namespace tremorline::app

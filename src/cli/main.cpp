@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/batch.h"
+#include "cli/plot_command.h"
 #include "cli/psn_command.h"
 #include "cli/summary_command.h"
 #include "cli/wav_command.h"
@@ -106,6 +107,7 @@ int main(int argc, char** argv) {
     tremorline::cli::AddSummaryCommand(app);
     tremorline::cli::AddPsnCommand(app);
     tremorline::cli::AddWavCommand(app);
+    tremorline::cli::AddPlotCommand(app);
 
     try {
         app.parse(argc, argv);

@@ -78,9 +78,11 @@ class MainWindowTest : public QObject {
             return shown;
         };
         QCOMPARE(texts(window.menuBar()->actions(), false),
-                 (QStringList{"&File", "&Make PSN", "&Help"}));
+                 (QStringList{"&File", "&Make PSN", "&View", "&Help"}));
         QCOMPARE(texts(Find<QMenu>(window, "mnuFile")->actions(), true),
                  (QStringList{"mnuItemOpen=&Open", "mnuItemClose=&Close", "mnuItemExit=&Exit"}));
+        QCOMPARE(texts(Find<QMenu>(window, "mnuView")->actions(), true),
+                 (QStringList{"mnuWaveform=&Waveform"}));
         QCOMPARE(texts(Find<QMenu>(window, "mnuHelp")->actions(), true),
                  (QStringList{"mnuItemAbout=&About", "mnuItemDetails=SAC Header &Details"}));
     }

@@ -51,8 +51,8 @@ TEST(CliRun, UsageErrorsExitTwoAndSayWhatIsWrong) {
         std::string says;
     };
     const Case cases[] = {
-        {{}, "tremorline-cli: no command given; the commands are summary, psn or wav\n"},
-        {{"plot", trace}, "tremorline-cli: unknown command 'plot'; the commands are "},
+        {{}, "tremorline-cli: no command given; the commands are summary, psn, wav or plot\n"},
+        {{"draw", trace}, "tremorline-cli: unknown command 'draw'; the commands are "},
         {{"--verbose", "psn", trace}, "tremorline-cli: unknown option --verbose\n"},
         {{"psn"}, "tremorline-cli: psn: no trace file given\n"},
         {{"psn", "--fast", trace}, "tremorline-cli: psn: unknown option --fast\n"},
