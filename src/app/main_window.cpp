@@ -20,6 +20,7 @@
 #include "app/courier_font.h"
 #include "app/help_text.h"
 #include "app/psn_command.h"
+#include "app/segment_chooser.h"
 #include "app/sound_commands.h"
 #include "app/trace_commands.h"
 #include "app/twips.h"
@@ -47,6 +48,7 @@ QPushButton* MakeWrappingButton(const QString& caption, QWidget* parent) {
 }
 
 const QString kSacFilter = QStringLiteral("SAC Files (*.SAC)");
+const QString kMiniSeedFilter = QStringLiteral("miniSEED Files (*.mseed *.miniseed *.msd)");
 const QString kAllFilesFilter = QStringLiteral("All Files (*.*)");
 
 QString FromLocal(const std::string& text) {
@@ -149,13 +151,13 @@ void Form1::SetLabel1(const std::string& text) {
 void Form1::SetText1(const std::string& text) {
     // Header texts are bytes: each shows as its Latin-1 character. The
     // summary's first line is the file's name, which the system encodes in
-    // its own way. CR LF line ends become plain line breaks.
-    const std::string title_line = state_.TraceFileTitle + "\r\n";
+    // its own way (a miniSEED segment's adds its source name, plain ASCII).
+    // CR LF line ends become plain line breaks.
     std::string_view rest = text;
     QString shown;
-    if (!state_.TraceFileTitle.empty() && rest.starts_with(title_line)) {
-        shown = FromLocal(state_.TraceFileTitle) + "\n";
-        rest.remove_prefix(title_line.size());
+    if (const std::size_t title_end = rest.find("\r\n"); title_end != std::string_view::npos) {
+        shown = FromLocal(std::string(rest.substr(0, title_end))) + "\n";
+        rest.remove_prefix(title_end + 2);
     }
     shown += QString::fromLatin1(rest.data(), static_cast<qsizetype>(rest.size()));
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -220,7 +222,7 @@ std::optional<std::filesystem::path> Form1::ChooseTraceFile() {
     dialog.setObjectName("CommonDialog1");
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({kSacFilter, kAllFilesFilter});
+    dialog.setNameFilters({kSacFilter, kMiniSeedFilter, kAllFilesFilter});
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     // "*.*" asks for a dot in the name on this platform; the All Files choice
     // must show every file, so its pattern is widened to "*" (its text stays).
@@ -235,6 +237,10 @@ std::optional<std::filesystem::path> Form1::ChooseTraceFile() {
         return std::nullopt;
     }
     return std::filesystem::path(dialog.selectedFiles().front().toStdString());
+}
+
+std::optional<std::size_t> Form1::ChooseSegment(const std::vector<SegmentRow>& rows) {
+    return SegmentChooser::Ask(rows, this);
 }
 
 void Form1::mnuItemOpen_Click() {

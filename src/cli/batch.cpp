@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "common/user_error.h"
+#include "trace/trace_loader.h"
 
 namespace tremorline::cli {
 namespace {
@@ -44,10 +45,17 @@ void RunBatch(const std::vector<std::string>& files, const FileAction& action) {
     }
 }
 
-trace::LoadedTrace LoadTrace(const std::string& file) {
-    std::optional<trace::LoadedTrace> loaded = trace::LoadSacTrace(file);
+std::vector<trace::LoadedTrace> LoadTraces(const std::string& file, std::ostream& warnings) {
+    std::optional<std::vector<trace::LoadedTrace>> loaded = trace::LoadTraceFile(file);
     if (!loaded) {
         throw UserError(trace::kUnknownDataType);
+    }
+    for (const trace::LoadedTrace& trace : *loaded) {
+        if (trace.segment) {
+            for (const std::string& note : trace.segment->notes) {
+                warnings << file << ": " << OneLine(note) << '\n' << std::flush;
+            }
+        }
     }
     return std::move(*loaded);
 }

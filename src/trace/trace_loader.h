@@ -1,0 +1,33 @@
+#pragma once
+
+// Loading any trace file the program reads: a SAC file, tried first, or a
+// miniSEED file, told by its content. A SAC file is one trace; a miniSEED
+// file is one trace per continuous segment.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "trace/loaded_trace.h"
+
+namespace tremorline::trace {
+
+// Every trace the file at `path` holds, in file order. Nothing when the file
+// is neither SAC in either byte order nor miniSEED: the caller says "Unknown
+// data type". Throws UserError, naming the file and the reason, when a file
+// of either kind cannot be read.
+std::optional<std::vector<LoadedTrace>> LoadTraceFile(const std::filesystem::path& path);
+
+// The first line of the trace's summary: the file's name for a SAC file;
+// for a miniSEED segment, the file's name and the segment's source name,
+// "test.mseed  IU.COLA.00.LHZ".
+std::string SummaryTitle(const LoadedTrace& trace);
+
+// How the segment follows the one before it of the same channel, for a list:
+// empty for a channel's first segment, "follows on", "gap of 10 s" or
+// "overlap of 2.5 s".
+std::string GapText(const std::optional<double>& gap_before);
+
+}  // namespace tremorline::trace
