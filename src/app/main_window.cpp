@@ -151,13 +151,13 @@ void Form1::SetLabel1(const std::string& text) {
 void Form1::SetText1(const std::string& text) {
     // Header texts are bytes: each shows as its Latin-1 character. The
     // summary's first line is the file's name, which the system encodes in
-    // its own way (a miniSEED segment's adds its source name, plain ASCII).
-    // CR LF line ends become plain line breaks.
+    // its own way. CR LF line ends become plain line breaks.
+    const std::string title_line = state_.TraceFileTitle + "\r\n";
     std::string_view rest = text;
     QString shown;
-    if (const std::size_t title_end = rest.find("\r\n"); title_end != std::string_view::npos) {
-        shown = FromLocal(std::string(rest.substr(0, title_end))) + "\n";
-        rest.remove_prefix(title_end + 2);
+    if (!state_.TraceFileTitle.empty() && rest.starts_with(title_line)) {
+        shown = FromLocal(state_.TraceFileTitle) + "\n";
+        rest.remove_prefix(title_line.size());
     }
     shown += QString::fromLatin1(rest.data(), static_cast<qsizetype>(rest.size()));
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
