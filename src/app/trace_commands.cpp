@@ -87,7 +87,7 @@ PickedTrace PickTrace(WindowOps& window, const std::filesystem::path& path) {
     if (traces->size() > 1) {
         std::optional<std::size_t> chosen = window.ChooseSegment(SegmentRows(*traces));
         if (!chosen || *chosen >= traces->size()) {
-            return {.outcome = LoadOutcome::Cancelled};
+            return {.outcome = LoadOutcome::Cancelled, .trace = std::nullopt};
         }
         index = *chosen;
     }
