@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <string_view>
 
@@ -47,6 +48,9 @@ QPushButton* MakeWrappingButton(const QString& caption, QWidget* parent) {
     return button;
 }
 
+// The position label is redrawn this often while a sound plays.
+constexpr int kPositionIntervalMs = 50;
+
 const QString kSacFilter = QStringLiteral("SAC Files (*.SAC)");
 const QString kMiniSeedFilter = QStringLiteral("miniSEED Files (*.mseed *.miniseed *.msd)");
 const QString kAllFilesFilter = QStringLiteral("All Files (*.*)");
@@ -68,6 +72,10 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     setWindowIcon(ProgramIcon());
     BuildControls();
     BuildMenus();
+    position_timer_.setInterval(kPositionIntervalMs);
+    connect(&position_timer_, &QTimer::timeout, this, &Form1::ShowSoundState);
+    connect(&player_, &QtSoundPlayer::ended, this, &Form1::ShowSoundState);
+    connect(&player_, &QtSoundPlayer::failed, this, &Form1::ShowSoundState);
 }
 
 Form1::~Form1() = default;
@@ -112,6 +120,27 @@ void Form1::BuildControls() {
     PlaySound->setObjectName("PlaySound");
     PlaySound->setGeometry(Twips(2340), Twips(240), Twips(675), Twips(435));
     connect(PlaySound, &QPushButton::clicked, this, &Form1::PlaySound_Click);
+
+    // In the free space between Play Sound and Save Sound.
+    StopSound = MakeWrappingButton("Stop Sound", Frame1);
+    StopSound->setObjectName("StopSound");
+    StopSound->setGeometry(Twips(3420), Twips(240), Twips(675), Twips(435));
+    StopSound->setEnabled(false);
+    connect(StopSound, &QPushButton::clicked, this, &Form1::StopSound_Click);
+    // Escape stops at once (a button's own shortcut would click it 100 ms
+    // later), and only while Stop Sound is enabled, so that it takes Escape
+    // from no one otherwise.
+    stop_shortcut_ = new QShortcut(Qt::Key_Escape, this);
+    stop_shortcut_->setEnabled(false);
+    connect(stop_shortcut_, &QShortcut::activated, this, &Form1::StopSound_Click);
+
+    // One line on the frame's top edge, beside its title.
+    lblPlayPosition = new QLabel(Frame1);
+    lblPlayPosition->setObjectName("lblPlayPosition");
+    lblPlayPosition->setTextFormat(Qt::PlainText);
+    lblPlayPosition->setAutoFillBackground(true);
+    lblPlayPosition->setGeometry(Twips(1200), 0, Twips(4080), Twips(240));
+    lblPlayPosition->hide();
 
     SaveWAVE = MakeWrappingButton("Save Sound", Frame1);
     SaveWAVE->setObjectName("SaveWAVE");
@@ -176,6 +205,8 @@ QWidget* Form1::WidgetFor(Control control) const {
             return PlaySound;
         case Control::SaveSound:
             return SaveWAVE;
+        case Control::StopSound:
+            return StopSound;
         case Control::MakePsn:
             break;
     }
@@ -276,7 +307,44 @@ void Form1::Command1_Click() {
 }
 
 void Form1::PlaySound_Click() {
+    const WaveImageBytes before = state_.SoundState.PlayBuffer;
     app::PlaySound(state_, *this, player_);
+    if (state_.SoundState.PlayBuffer != before) {
+        // A new sound: described now, as a later set-up replaces what it
+        // was built from.
+        played_ = sound::DescribePlayedSound(state_.SoundState.TraceInfo,
+                                             state_.SoundState.WaveData.size(),
+                                             state_.SoundState.PlayRate);
+    }
+    ShowSoundState();
+}
+
+void Form1::StopSound_Click() {
+    app::StopSound(*this, player_);
+    ShowSoundState();
+}
+
+void Form1::ShowSoundState() {
+    const bool playing = player_.IsPlaying();
+    StopSound->setEnabled(playing);
+    stop_shortcut_->setEnabled(playing);
+    if (playing) {
+        position_timer_.start();
+    } else {
+        position_timer_.stop();
+    }
+    std::string text = player_.Problem();
+    if (text.empty() && played_) {
+        text = sound::PlayPositionText(*played_, player_.HeardSample());
+    }
+    if (text.empty()) {
+        return;
+    }
+    const QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    if (lblPlayPosition->text() != shown) {
+        lblPlayPosition->setText(shown);
+    }
+    lblPlayPosition->show();
 }
 
 void Form1::SaveWAVE_Click() {

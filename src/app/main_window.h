@@ -6,12 +6,15 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/app_state.h"
 #include "app/qt_sound_player.h"
 #include "app/window_ops.h"
+#include "sound/play_position.h"
 
 class QAction;
 class QComboBox;
@@ -19,6 +22,7 @@ class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QShortcut;
 
 namespace tremorline::app {
 class frmAbout;
@@ -61,7 +65,11 @@ class Form1 : public QMainWindow, public WindowOps {
     void mnuItemDetails_Click();
     void Command1_Click();
     void PlaySound_Click();
+    void StopSound_Click();
     void SaveWAVE_Click();
+    // Stop Sound's state and the position label, after every change of the
+    // sound and several times a second while it plays.
+    void ShowSoundState();
 
   private:
     void BuildControls();
@@ -71,6 +79,8 @@ class Form1 : public QMainWindow, public WindowOps {
 
     AppState state_;
     QtSoundPlayer player_;  // plays from the state's image; stops before it goes
+    std::optional<sound::PlayedSound> played_;  // the sound last started
+    QTimer position_timer_;
 
     QLabel* Label1 = nullptr;
     QPlainTextEdit* Text1 = nullptr;
@@ -78,7 +88,10 @@ class Form1 : public QMainWindow, public WindowOps {
     QPushButton* Command1 = nullptr;
     QComboBox* Combo1 = nullptr;
     QPushButton* PlaySound = nullptr;
+    QPushButton* StopSound = nullptr;
     QPushButton* SaveWAVE = nullptr;
+    QLabel* lblPlayPosition = nullptr;    // where the sound is, or why none plays
+    QShortcut* stop_shortcut_ = nullptr;  // Escape, for Stop Sound
     QAction* mnuMakePSN = nullptr;
     QPointer<frmAbout> about_;  // the one About window, while it is open
 };

@@ -3,68 +3,248 @@
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
+#include <QDeadlineTimer>
+#include <QIODevice>
 #include <QMediaDevices>
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <optional>
+#include <span>
+#include <vector>
 
+#include "sound/resampler.h"
 #include "sound/wave_image.h"
 
 namespace tremorline::app {
 
-QtSoundPlayer::QtSoundPlayer() = default;
+namespace {
 
-QtSoundPlayer::~QtSoundPlayer() {
-    Stop();
+constexpr int kWatchIntervalMs = 20;
+// After the output has taken the last sample, how long beyond the sound still
+// queued in it the player waits to hear the end before it lets go regardless.
+constexpr qint64 kEndGraceMs = 1000;
+constexpr qint64 kBytesPerSample = 2;
+// The converted sound's length may differ from the estimate by a sample or
+// two; the output is told a little less, so that it never waits for samples
+// that do not come before it starts to play.
+constexpr std::uint64_t kLengthMargin = 16;
+
+QAudioFormat MonoInt16(int rate) {
+    QAudioFormat format;
+    format.setSampleRate(rate);
+    format.setChannelCount(1);
+    format.setSampleFormat(QAudioFormat::Int16);
+    return format;
 }
 
-void QtSoundPlayer::Stop() {
-    if (sink_) {
-        sink_->stop();
-        sink_.reset();
+// 16-bit mono at the device's own rate, or at a common rate it takes.
+std::optional<QAudioFormat> OutputFormat(const QAudioDevice& device) {
+    for (int rate : {device.preferredFormat().sampleRate(), 48000, 44100}) {
+        if (rate > 0) {
+            QAudioFormat format = MonoInt16(rate);
+            if (device.isFormatSupported(format)) {
+                return format;
+            }
+        }
     }
-    source_.close();
-    source_.setData(QByteArray());
-    pcm_.clear();
-    image_.reset();
+    return std::nullopt;
+}
+
+}  // namespace
+
+// What the output pulls from: the image's samples converted to the output's
+// rate, a few milliseconds per pull.
+class ResampledAudioDevice : public QIODevice {
+  public:
+    ResampledAudioDevice(std::span<const unsigned char> pcm, std::int32_t play_rate,
+                         std::int32_t output_rate)
+        : resampler_(pcm, play_rate, output_rate) {}
+
+    bool isSequential() const override { return true; }
+    // Never at its end as far as the output can tell. Qt's PulseAudio output,
+    // finding its source at the end when the server runs dry, asks the server
+    // to drain and to call back into the output object when done; a sink
+    // released before that call comes would be called after it is gone. The
+    // player watches Finished() instead, and releases the sink once the
+    // output's position has reached the end, which needs no drain.
+    bool atEnd() const override { return false; }
+    bool Finished() const { return failed_ || resampler_.AtEnd(); }
+    // What is still to come; the output uses it to start a short sound as
+    // soon as all of it is queued.
+    qint64 bytesAvailable() const override {
+        const std::uint64_t length = resampler_.OutputLength();
+        const std::uint64_t left =
+            length > written_ + kLengthMargin ? length - written_ - kLengthMargin : 0;
+        return static_cast<qint64>(left) * kBytesPerSample + QIODevice::bytesAvailable();
+    }
+    qint64 size() const override { return bytesAvailable(); }
+
+    // Output samples handed to the output so far.
+    std::uint64_t Written() const { return written_; }
+    // Why the conversion stopped early; empty while it works.
+    const std::string& Failure() const { return failure_; }
+
+  protected:
+    qint64 readData(char* data, qint64 max_bytes) override {
+        if (failed_ || max_bytes < kBytesPerSample) {
+            return 0;
+        }
+        buffer_.resize(static_cast<std::size_t>(max_bytes / kBytesPerSample));
+        try {
+            const std::size_t got = resampler_.Read(buffer_);
+            std::memcpy(data, buffer_.data(), got * sizeof(std::int16_t));
+            written_ += got;
+            return static_cast<qint64>(got) * kBytesPerSample;
+        } catch (const std::exception& failure) {
+            // Ends the sound here: no exception may reach the output's timer.
+            failure_ = failure.what();
+            failed_ = true;
+            return 0;
+        }
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+  private:
+    sound::Resampler resampler_;
+    std::vector<std::int16_t> buffer_;
+    std::uint64_t written_ = 0;
+    bool failed_ = false;
+    std::string failure_;
+};
+
+QtSoundPlayer::QtSoundPlayer(QObject* parent) : QObject(parent) {
+    watch_.setInterval(kWatchIntervalMs);
+    connect(&watch_, &QTimer::timeout, this, &QtSoundPlayer::Watch);
+}
+
+QtSoundPlayer::~QtSoundPlayer() {
+    Release();
 }
 
 void QtSoundPlayer::Play(WaveImageBytes image) {
     // The old sound ends before its image may be released.
-    Stop();
-    if (!image) {
-        return;
-    }
-    const auto pcm = sound::ReadWaveImage(*image);
+    Release();
+    problem_.clear();
+    heard_when_silent_ = 0;
+    sample_count_ = 0;
+    play_rate_ = 0;
+    const auto pcm = image ? sound::ReadWaveImage(*image) : std::nullopt;
     if (!pcm) {
+        problem_ = "This sound cannot be played";
         return;
     }
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull()) {
+        problem_ = "No audio output is available";
         return;
     }
-    QAudioFormat format;
-    format.setSampleRate(pcm->rate);
-    format.setChannelCount(1);
-    format.setSampleFormat(QAudioFormat::Int16);
-    if (pcm->rate > device.maximumSampleRate() || pcm->rate < device.minimumSampleRate() ||
-        !device.isFormatSupported(format)) {
+    const std::optional<QAudioFormat> format = OutputFormat(device);
+    if (!format) {
+        problem_ = "The audio output does not take 16-bit sound";
         return;
     }
+    const std::span<const unsigned char> samples(image->data() + pcm->data_offset, pcm->data_size);
+    try {
+        source_ = std::make_unique<ResampledAudioDevice>(samples, pcm->rate, format->sampleRate());
+    } catch (const std::exception& failure) {
+        problem_ = failure.what();
+        return;
+    }
+    source_->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     image_ = std::move(image);
-    pcm_ = QByteArray::fromRawData(reinterpret_cast<const char*>(image_->data() + pcm->data_offset),
-                                   static_cast<qsizetype>(pcm->data_size));
-    source_.setData(pcm_);
-    if (!source_.open(QIODevice::ReadOnly)) {
-        Stop();
+    sample_count_ = samples.size() / kBytesPerSample;
+    play_rate_ = pcm->rate;
+    output_rate_ = format->sampleRate();
+    sink_ = std::make_unique<QAudioSink>(device, *format);
+    sink_->start(source_.get());
+    if (sink_->error() != QAudio::NoError || sink_->state() == QAudio::StoppedState) {
+        Release();
+        problem_ = "The audio output would not start";
         return;
     }
-    sink_ = std::make_unique<QAudioSink>(device, format);
-    sink_->start(&source_);
-    if (sink_->error() != QAudio::NoError) {
-        Stop();
+    watch_.start();
+}
+
+void QtSoundPlayer::Stop() {
+    if (sink_) {
+        heard_when_silent_ = HeardSample();
+        Release();
     }
 }
 
 bool QtSoundPlayer::IsPlaying() const {
-    return sink_ && sink_->state() == QAudio::ActiveState;
+    return sink_ != nullptr;
+}
+
+std::size_t QtSoundPlayer::HeardSample() const {
+    if (!sink_) {
+        return heard_when_silent_;
+    }
+    // The output's processed time is what the sound server has taken from
+    // it less the sink's own latency (Qt's PulseAudio output averages that
+    // from the server's timing reports): the sound at the speaker, not the
+    // sound handed over. The output's time maps to the image's samples through
+    // the play rate whatever rate the output runs at.
+    return sound::SampleHeardAfter(sink_->processedUSecs(), play_rate_, sample_count_);
+}
+
+std::string QtSoundPlayer::Problem() const {
+    return problem_;
+}
+
+// The output tells its state by polling rather than by signals, so that the
+// sink is never released from inside one of its own signals.
+void QtSoundPlayer::Watch() {
+    if (!sink_) {
+        watch_.stop();
+        return;
+    }
+    if (!source_->Failure().empty() || sink_->state() == QAudio::StoppedState) {
+        // Only the output itself stops a sink this player still holds.
+        problem_ =
+            source_->Failure().empty() ? "The audio output stopped playing" : source_->Failure();
+        heard_when_silent_ = HeardSample();
+        Release();
+        emit failed();
+        return;
+    }
+    if (sink_->state() != QAudio::IdleState || !source_->Finished()) {
+        end_deadline_ms_ = -1;
+        return;
+    }
+    // Everything has been handed over; the end is heard once the output's
+    // position reaches it. The grace period covers an output that never gets
+    // there (one too short to start, say), so a sound always ends.
+    const qint64 written_us = static_cast<qint64>(source_->Written() * 1'000'000 /
+                                                  static_cast<std::uint64_t>(output_rate_));
+    const qint64 heard_us = sink_->processedUSecs();
+    const qint64 now_ms = QDeadlineTimer::current().deadline();
+    if (end_deadline_ms_ < 0) {
+        end_deadline_ms_ = now_ms + std::max<qint64>(0, written_us - heard_us) / 1000 + kEndGraceMs;
+    }
+    if (heard_us >= written_us || now_ms >= end_deadline_ms_) {
+        heard_when_silent_ = sample_count_;
+        Release();
+        emit ended();
+    }
+}
+
+void QtSoundPlayer::Release() {
+    watch_.stop();
+    end_deadline_ms_ = -1;
+    // Taken out of the members first: a sink runs the event loop once as it
+    // goes, and nothing reached from there may find it half released.
+    std::unique_ptr<QAudioSink> sink = std::move(sink_);
+    std::unique_ptr<ResampledAudioDevice> source = std::move(source_);
+    WaveImageBytes image = std::move(image_);
+    if (sink) {
+        sink->disconnect(this);
+        sink->stop();
+        sink.reset();
+    }
+    source.reset();
+    image.reset();
 }
 
 }  // namespace tremorline::app

@@ -2,10 +2,16 @@
 
 // The sound player of the window: plays a WAVE image from memory on the
 // default audio output with Qt Multimedia, in the background.
+//
+// The output is opened as the device likes it (its preferred rate, 16-bit
+// mono), and the image's samples are converted to that rate as the output
+// pulls them, so every play rate sounds at the pitch and speed it names.
 
-#include <QBuffer>
-#include <QByteArray>
+#include <QObject>
+#include <QTimer>
+#include <cstdint>
 #include <memory>
+#include <string>
 
 #include "app/window_ops.h"
 
@@ -13,31 +19,51 @@ class QAudioSink;
 
 namespace tremorline::app {
 
-class QtSoundPlayer : public SoundPlayer {
+class ResampledAudioDevice;
+
+class QtSoundPlayer : public QObject, public SoundPlayer {
+    Q_OBJECT
+
   public:
-    QtSoundPlayer();
+    explicit QtSoundPlayer(QObject* parent = nullptr);
     ~QtSoundPlayer() override;
     QtSoundPlayer(const QtSoundPlayer&) = delete;
     QtSoundPlayer& operator=(const QtSoundPlayer&) = delete;
 
-    // Stops the sound still playing, then starts `image` and returns at once.
-    // An image that is not mono 16-bit PCM at a rate the default output
-    // takes, or no output at all, gives silence and no report.
+    // SoundPlayer. The event loop must run for a sound to advance.
     void Play(WaveImageBytes image) override;
+    void Stop() override;
+    bool IsPlaying() const override;
+    std::size_t HeardSample() const override;
+    std::string Problem() const override;
 
-    // True while the audio of the last image is still being handed to the
-    // output; the event loop must run for it to advance.
-    bool IsPlaying() const;
+    // The rate the output runs at for the current or last sound (0 before).
+    std::int32_t OutputRate() const { return output_rate_; }
+
+  signals:
+    // The sound has been heard to its end (HeardSample() is its length).
+    void ended();
+    // The output gave up while playing; Problem() says so.
+    void failed();
 
   private:
-    void Stop();
+    void Watch();
+    // Ends the sound: the sink goes first, then what it reads from.
+    void Release();
 
-    // Declared in the order they are needed: the sink reads the buffer, the
-    // buffer reads the image's bytes, so they are released sink first.
+    // Declared in the order they are needed: the sink reads the device, the
+    // device reads the image's bytes.
     WaveImageBytes image_;
-    QByteArray pcm_;  // a view of the image's audio bytes, not a copy
-    QBuffer source_;
+    std::unique_ptr<ResampledAudioDevice> source_;
     std::unique_ptr<QAudioSink> sink_;
+    QTimer watch_;  // follows the sink while a sound plays
+
+    std::size_t sample_count_ = 0;
+    std::int32_t play_rate_ = 0;
+    std::int32_t output_rate_ = 0;
+    std::size_t heard_when_silent_ = 0;  // the position once no sound plays
+    std::string problem_;
+    qint64 end_deadline_ms_ = -1;  // once all is handed over: when to stop waiting for the end
 };
 
 }  // namespace tremorline::app

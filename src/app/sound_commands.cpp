@@ -39,6 +39,7 @@ void SetUpSound(AppState& state, WindowOps& window) {
         state.SoundState.WaveData = std::move(built.wave_data);
         state.SoundState.WaveHeader = built.header;
         state.SoundState.TraceFileTitle = state.TraceFileTitle;
+        state.SoundState.TraceInfo = trace.info;
         window.ShowMessage(sound::RateAdviceText(trace.info.DELTA));
         window.SetEnabled(Control::PlaySound, true);
     });
@@ -69,7 +70,13 @@ void PlaySound(AppState& state, WindowOps& window, SoundPlayer& player) {
         // old image lives on until the player has let it go.
         state.SoundState.PlayBuffer = std::move(image);
         player.Play(state.SoundState.PlayBuffer);
+        window.SetEnabled(Control::StopSound, player.IsPlaying());
     });
+}
+
+void StopSound(WindowOps& window, SoundPlayer& player) {
+    player.Stop();
+    window.SetEnabled(Control::StopSound, false);
 }
 
 void SaveSound(AppState& state, WindowOps& window) {

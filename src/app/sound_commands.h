@@ -16,9 +16,14 @@ namespace tremorline::app {
 void SetUpSound(AppState& state, WindowOps& window);
 
 // Play Sound (PlaySound_Click): reads the rate from Combo1, puts it into the
-// header, enables Save Sound and hands a new image to the player. "0" asks
-// for a rate; text that is no usable rate is refused; neither changes anything.
+// header, enables Save Sound and hands a new image to the player; Stop Sound
+// is enabled when the sound starts. "0" asks for a rate; text that is no
+// usable rate is refused; neither changes anything.
 void PlaySound(AppState& state, WindowOps& window, SoundPlayer& player);
+
+// Stop Sound (StopSound_Click): silences the sound at once and disables
+// itself; the sound's image and everything else stay as they were.
+void StopSound(WindowOps& window, SoundPlayer& player);
 
 // Save Sound (SaveWAVE_Click): writes the image of the current header and
 // audio samples to the name of the trace they were set up from, with ".wav"

@@ -26,7 +26,7 @@ struct SegmentRow {
 };
 
 // The controls whose enabled state the commands change.
-enum class Control { MakePsn, SetUpSound, PlaySound, SaveSound };
+enum class Control { MakePsn, SetUpSound, PlaySound, SaveSound, StopSound };
 
 class WindowOps {
   public:
@@ -59,9 +59,23 @@ class SoundPlayer {
   public:
     virtual ~SoundPlayer() = default;
     // Starts playing `image` in the background and returns at once. A sound
-    // still playing stops first. An image that cannot be played is silent and
-    // reports nothing.
+    // still playing stops first. An image that cannot be played is silent;
+    // Problem() then says why.
     virtual void Play(WaveImageBytes image) = 0;
+    // Silences the sound at once; nothing happens when none plays.
+    virtual void Stop() = 0;
+    // True from a Play that starts until the sound has been heard to its end,
+    // is stopped or fails.
+    virtual bool IsPlaying() const = 0;
+    // The audio sample being heard, as an index into the image's audio
+    // samples, taken from the output's own position: 0 at the start, growing
+    // while the sound plays, the sample count once it has ended by itself,
+    // and where it was when it was stopped. Cheap enough to ask for every
+    // frame of a drawing.
+    virtual std::size_t HeardSample() const = 0;
+    // Why the last Play is silent or went silent, in words for the user
+    // ("No audio output is available"); empty otherwise.
+    virtual std::string Problem() const = 0;
 };
 
 }  // namespace tremorline::app

@@ -10,6 +10,7 @@
 
 #include "sound/sound_levels.h"
 #include "sound/wave_header.h"
+#include "trace/trace_info.h"
 
 namespace tremorline::sound {
 
@@ -21,6 +22,9 @@ struct SoundState {
     // The title of the trace file WaveData was built from. The saved file is
     // named after it, not after whatever trace was opened since.
     std::string TraceFileTitle;
+    // That trace's values: a playing sound tells its speed-up and trace time
+    // from them.
+    trace::TraceInfo TraceInfo;
     // The image last handed to the player. Shared, so that the player keeps
     // it alive for as long as it plays, whatever replaces it here.
     std::shared_ptr<const std::vector<unsigned char>> PlayBuffer;

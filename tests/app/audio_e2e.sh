@@ -1,15 +1,16 @@
 #!/bin/bash
-# Plays a trace through the real sound player into a sound server of its own
-# with a null sink, records the sink's monitor and compares (the comparison
-# is the player program's). Exit 77 (skipped) only when the server cannot
-# start here.
+# Plays through the real sound player into sound servers of its own, each
+# with one null sink, records the sinks' monitors and compares (the
+# comparisons are the player program's). Exit 77 (skipped) only when no
+# server can start here.
 #
-#   audio_e2e.sh PLAYER_PROGRAM SAC_FILE [RATE]
+#   audio_e2e.sh PLAYER_PROGRAM [SAC_FILE]
+#       the player's checks: without a server, then into a 44100 Hz and an
+#       8000 Hz sink; SAC_FILE, when given, is also heard bit for bit
+#   audio_e2e.sh --with-sink RATE COMMAND...
+#       runs COMMAND against a server whose only output is a RATE Hz sink
 set -u
 
-player=$1
-trace=$2
-rate=${3:-44100}
 sink=tremorline_e2e
 
 skip() {
@@ -24,61 +25,103 @@ command -v pactl >/dev/null || skip "pactl (pulseaudio-utils) is not installed"
 work=$(mktemp -d "${TMPDIR:-/tmp}/tremorline-audio-XXXXXX")
 server_pid=
 silence_pid=
-cleanup() {
+stop_server() {
     if [ -n "$silence_pid" ]; then
         kill "$silence_pid" 2>/dev/null
         wait "$silence_pid" 2>/dev/null
+        silence_pid=
     fi
     if [ -n "$server_pid" ]; then
         kill "$server_pid" 2>/dev/null
         wait "$server_pid" 2>/dev/null
+        server_pid=
     fi
+}
+cleanup() {
+    stop_server
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-mkdir -m 700 "$work/run" "$work/home" "$work/state"
-export XDG_RUNTIME_DIR=$work/run
-export PULSE_RUNTIME_PATH=$work/run
-export PULSE_STATE_PATH=$work/state
+mkdir -m 700 "$work/home"
 export HOME=$work/home
-export PULSE_SERVER=unix:$work/run/native
+export QT_QPA_PLATFORM=offscreen
 unset DISPLAY
 
-# No server yet: the player must stay silent, and alive, without an output.
-PULSE_SERVER=unix:$work/run/none QT_QPA_PLATFORM=offscreen "$player" --silent "$rate" ||
-    exit 1
+# start_server RATE: a server of its own whose only output is a null sink at
+# RATE Hz, 16-bit mono, so that nothing is resampled or mixed on the way to
+# the monitor. Skips the whole test when it cannot start.
+start_server() {
+    local rate=$1 dir=$work/server-$1
+    mkdir -m 700 -p "$dir/run" "$dir/state"
+    export XDG_RUNTIME_DIR=$dir/run
+    export PULSE_RUNTIME_PATH=$dir/run
+    export PULSE_STATE_PATH=$dir/state
+    export PULSE_SERVER=unix:$dir/run/native
+    pulseaudio --daemonize=no --system=false --exit-idle-time=-1 --disallow-exit \
+        --use-pid-file=false -n --log-target="file:$dir/server.log" \
+        --load="module-null-sink sink_name=$sink format=s16le rate=$rate channels=1 norewinds=1" \
+        --load="module-native-protocol-unix socket=$dir/run/native auth-anonymous=1" &
+    server_pid=$!
+    server_log=$dir/server.log
+    for _ in $(seq 100); do
+        if ! kill -0 "$server_pid" 2>/dev/null; then
+            tail -n 5 "$server_log" 2>/dev/null
+            server_pid=
+            skip "the sound server could not start here"
+        fi
+        pactl info >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    pactl info >/dev/null 2>&1 || skip "the sound server did not answer"
+    # A null sink renders, and its monitor records, only while something
+    # plays into it: a stream of zeros keeps it running, so a recording holds
+    # each sound from its first sample. Zeros add nothing to the mix.
+    pacat --playback --device="$sink" --raw --format=s16le --channels=1 --rate="$rate" \
+        </dev/zero &
+    silence_pid=$!
+}
 
-# The sink takes the trace's format as it is, so nothing is resampled or mixed.
-pulseaudio --daemonize=no --system=false --exit-idle-time=-1 --disallow-exit \
-    --use-pid-file=false -n --log-target="file:$work/server.log" \
-    --load="module-null-sink sink_name=$sink format=s16le rate=$rate channels=1 norewinds=1" \
-    --load="module-native-protocol-unix socket=$work/run/native auth-anonymous=1" &
-server_pid=$!
-
-for _ in $(seq 100); do
-    if ! kill -0 "$server_pid" 2>/dev/null; then
-        tail -n 5 "$work/server.log" 2>/dev/null
-        server_pid=
-        skip "the sound server could not start here"
+# run WHAT COMMAND...: runs a check, and shows the server's log when it fails.
+status=0
+run() {
+    local what=$1
+    shift
+    echo "--- $what"
+    "$@"
+    local result=$?
+    if [ "$result" -ne 0 ]; then
+        echo "--- $what failed ($result); sound server log:"
+        tail -n 20 "$server_log" 2>/dev/null
+        [ "$result" -gt "$status" ] && status=$result
     fi
-    pactl info >/dev/null 2>&1 && break
-    sleep 0.1
-done
-pactl info >/dev/null 2>&1 || skip "the sound server did not answer"
+}
 
-# A null sink renders, and its monitor records, only while something plays
-# into it: a stream of zeros keeps it running, so the recording holds the
-# player's sound from its first sample. Zeros add nothing to the mix.
-pacat --playback --device="$sink" --raw --format=s16le --channels=1 --rate="$rate" \
-    </dev/zero &
-silence_pid=$!
-
-QT_QPA_PLATFORM=offscreen "$player" --silent 0 &&
-    QT_QPA_PLATFORM=offscreen "$player" "$trace" "$rate" "$sink.monitor"
-status=$?
-if [ "$status" -ne 0 ]; then
-    echo "--- sound server log"
-    tail -n 20 "$work/server.log"
+if [ "${1:-}" = "--with-sink" ]; then
+    rate=$2
+    shift 2
+    start_server "$rate"
+    run "$*" "$@"
+    exit "$status"
 fi
+
+player=$1
+trace=${2:-}
+
+# No server at all: the player stays silent, and alive, and says why.
+server_log=/dev/null
+run "no sound server" env PULSE_SERVER="unix:$work/none" "$player" --no-output
+run "unplayable images" env PULSE_SERVER="unix:$work/none" "$player" --silent
+
+for rate in 44100 8000; do
+    start_server "$rate"
+    run "every rate into a $rate Hz sink" "$player" --rates "$sink.monitor"
+    if [ "$rate" = 44100 ]; then
+        run "Stop Sound" "$player" --stop "$sink.monitor"
+        if [ -n "$trace" ]; then
+            run "a real trace at 44100 Hz" "$player" "$trace" 44100 "$sink.monitor"
+        fi
+    fi
+    stop_server
+done
 exit "$status"

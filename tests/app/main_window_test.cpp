@@ -52,6 +52,7 @@ class MainWindowTest : public QObject {
         const std::pair<const char*, QString> sound_controls[] = {{"Command1", "Set Up Sound"},
                                                                   {"Combo1", ""},
                                                                   {"PlaySound", "Play Sound"},
+                                                                  {"StopSound", "Stop Sound"},
                                                                   {"SaveWAVE", "Save Sound"}};
         for (const auto& [name, caption] : sound_controls) {
             QWidget* control = Find<QWidget>(window, name);
@@ -60,6 +61,15 @@ class MainWindowTest : public QObject {
                 QCOMPARE(button->findChild<QLabel*>("caption")->text(), caption);
             }
         }
+        // Stop Sound is as large as its neighbours and stands between Play
+        // Sound and Save Sound.
+        const QRect play = Find<QWidget>(window, "PlaySound")->geometry();
+        const QRect stop = Find<QWidget>(window, "StopSound")->geometry();
+        const QRect save = Find<QWidget>(window, "SaveWAVE")->geometry();
+        QCOMPARE(stop.size(), QSize(45, 29));
+        QCOMPARE(stop.size(), play.size());
+        QVERIFY(play.right() < stop.left() && stop.right() < save.left());
+        QCOMPARE(stop.top(), play.top());
         auto texts = [](const QList<QAction*>& actions, bool with_names) {
             QStringList shown;
             for (QAction* action : actions) {
@@ -79,7 +89,7 @@ class MainWindowTest : public QObject {
         Form1 window;
         window.StartUp("");
         QCOMPARE(Find<QLabel>(window, "Label1")->text(), QString());
-        for (const char* name : {"mnuMakePSN", "Command1", "PlaySound", "SaveWAVE"}) {
+        for (const char* name : {"mnuMakePSN", "Command1", "PlaySound", "StopSound", "SaveWAVE"}) {
             QVERIFY2(!Enabled(window, name), name);
         }
         auto* combo = Find<QComboBox>(window, "Combo1");

@@ -209,6 +209,39 @@ TEST_F(SoundCommands, ANewPlayLeavesTheImageStillPlayingIntact) {
     EXPECT_EQ(RateIn(*player_.played[1]), 4000);
 }
 
+// Stop Sound is enabled by a play that starts and by nothing else; pressing it
+// silences the player and disables it again, and leaves the image and Save
+// Sound alone.
+TEST_F(SoundCommands, StopSoundIsEnabledOnlyWhileASoundPlays) {
+    Load({-1000, 3000, -500});
+    SetUpSound(state_, window_);
+    window_.messages.clear();
+
+    PlayAt("0");  // no rate: no sound
+    EXPECT_FALSE(Enabled(Control::StopSound));
+
+    player_.starts = false;  // no audio output
+    PlayAt("8000");
+    EXPECT_EQ(player_.played.size(), 1u);
+    EXPECT_FALSE(Enabled(Control::StopSound));
+    EXPECT_TRUE(Enabled(Control::SaveSound));
+
+    player_.starts = true;
+    PlayAt("8000");
+    EXPECT_TRUE(Enabled(Control::StopSound));
+    const WaveImageBytes image = state_.SoundState.PlayBuffer;
+
+    StopSound(window_, player_);
+    EXPECT_EQ(player_.stops, 1);
+    EXPECT_FALSE(player_.IsPlaying());
+    EXPECT_FALSE(Enabled(Control::StopSound));
+    EXPECT_TRUE(Enabled(Control::SaveSound));
+    EXPECT_TRUE(Enabled(Control::PlaySound));
+    EXPECT_EQ(state_.SoundState.PlayBuffer, image);
+    EXPECT_TRUE(window_.messages.size() == 1 &&
+                window_.messages[0] == "Please select a sample rate");
+}
+
 TEST_F(SoundCommands, SaveWritesThePlayedImageUnderTheTraceName) {
     std::vector<float> wave(1000);
     for (std::size_t i = 0; i < wave.size(); ++i) {

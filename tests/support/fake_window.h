@@ -22,7 +22,8 @@ class FakeWindow : public app::WindowOps {
     std::map<app::Control, bool> enabled = {{app::Control::MakePsn, false},
                                             {app::Control::SetUpSound, false},
                                             {app::Control::PlaySound, false},
-                                            {app::Control::SaveSound, false}};
+                                            {app::Control::SaveSound, false},
+                                            {app::Control::StopSound, false}};
     std::vector<std::string> messages;   // every message box, in order
     std::vector<std::string> questions;  // every Yes/No question, in order
     std::deque<bool> answers;            // scripted answers; an empty script answers No
@@ -64,11 +65,29 @@ class FakeWindow : public app::WindowOps {
     }
 };
 
-// Records every image handed to it; plays nothing.
+// Records every image handed to it and plays nothing. Whether a play
+// starts, and what it is heard at, are set by the test.
 class FakePlayer : public app::SoundPlayer {
   public:
     std::vector<app::WaveImageBytes> played;
-    void Play(app::WaveImageBytes image) override { played.push_back(std::move(image)); }
+    int stops = 0;                                         // calls of Stop
+    bool starts = true;                                    // whether the next Play starts a sound
+    std::string refusal = "No audio output is available";  // Problem() when it does not
+    bool playing = false;
+    std::size_t heard = 0;
+
+    void Play(app::WaveImageBytes image) override {
+        played.push_back(std::move(image));
+        playing = starts;
+        heard = 0;
+    }
+    void Stop() override {
+        ++stops;
+        playing = false;
+    }
+    bool IsPlaying() const override { return playing; }
+    std::size_t HeardSample() const override { return heard; }
+    std::string Problem() const override { return playing || starts ? "" : refusal; }
 };
 
 }  // namespace tremorline::testing

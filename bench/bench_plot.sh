@@ -1,0 +1,30 @@
+#!/bin/sh
+# Drawing benchmark: on a big-endian trace of 100 million samples (400 MB),
+# times reading the samples, building the min/max summary, redrawing the
+# full, 1 % and one-second views at 1600 x 500, and the whole PNG against a
+# plain read-scan-draw program in the same process. Not a test: run it by
+# hand on a quiet machine.
+#
+#   bench/bench_plot.sh [SAMPLES] [RUNS]
+#
+# Builds a Release plot_bench in build/bench-plot, makes the trace in /tmp,
+# runs it with the trace in the page cache, and deletes the trace afterwards.
+set -eu
+
+SAMPLES=${1:-100000000}
+RUNS=${2:-3}
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD="$ROOT/build/bench-plot"
+WORK=$(mktemp -d /tmp/tremorline-bench-plot.XXXXXX)
+trap 'rm -rf "$WORK"' EXIT INT TERM
+
+cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DTREMORLINE_BUILD_APP=OFF -DTREMORLINE_BUILD_TESTS=OFF -DTREMORLINE_BUILD_BENCH=ON >/dev/null
+cmake --build "$BUILD" -j2 --target plot_bench >/dev/null
+c++ -std=c++20 -O2 -o "$BUILD/make_big_sac" "$ROOT/bench/psn/make_big_sac.cpp"
+
+TRACE="$WORK/big.sac"
+"$BUILD/make_big_sac" "$TRACE" "$SAMPLES"
+cat "$TRACE" >/dev/null  # every figure starts with the trace in the page cache
+echo "load: $(cut -d" " -f1-3 /proc/loadavg) on $(nproc) cores"
+"$BUILD/bench/plot/plot_bench" "$TRACE" "$RUNS"

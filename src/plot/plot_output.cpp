@@ -1,0 +1,97 @@
+#include "plot/plot_output.h"
+
+#include <span>
+#include <string>
+
+#include <QBuffer>
+#include <QPainter>
+#include <QSvgGenerator>
+
+#include "common/atomic_file.h"
+#include "common/user_error.h"
+
+namespace tremorline::plot {
+namespace {
+
+void CheckSize(QSize size) {
+    const bool sides_fit = size.width() >= 1 && size.height() >= 1 &&
+                           size.width() <= kMaxPlotSide && size.height() <= kMaxPlotSide;
+    if (!sides_fit || static_cast<long long>(size.width()) * size.height() > kMaxPlotPixels) {
+        throw UserError("A plot must be 1 to " + std::to_string(kMaxPlotSide) +
+                        " pixels wide and high, and at most " + std::to_string(kMaxPlotPixels) +
+                        " pixels in all, not " + std::to_string(size.width()) + "x" +
+                        std::to_string(size.height()) + ".");
+    }
+}
+
+QByteArray PngBytes(const PlotTrace& trace, QSize size, const trace::TraceView& view) {
+    const QImage image = RenderTraceImage(trace, size, view);
+    if (image.isNull()) {
+        throw UserError("There is not enough memory for a plot of " + std::to_string(size.width()) +
+                        "x" + std::to_string(size.height()) + " pixels.");
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        throw UserError("The plot could not be encoded as PNG.");
+    }
+    return bytes;
+}
+
+QByteArray SvgBytes(const PlotTrace& trace, QSize size, const trace::TraceView& view) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(size);
+    generator.setViewBox(QRect(QPoint(0, 0), size));
+    generator.setTitle(
+        QString::fromUtf8(trace.title.data(), static_cast<qsizetype>(trace.title.size())));
+    QPainter painter;
+    if (!painter.begin(&generator)) {
+        throw UserError("The plot could not be written as SVG.");
+    }
+    DrawTrace(painter, size, trace, view);
+    painter.end();
+    return bytes;
+}
+
+}  // namespace
+
+QImage RenderTraceImage(const PlotTrace& trace, QSize size, const trace::TraceView& view,
+                        std::optional<std::size_t> cursor_sample) {
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull()) {
+        return image;
+    }
+    QPainter painter(&image);
+    DrawTrace(painter, size, trace, view, cursor_sample);
+    return image;
+}
+
+QByteArray RenderTracePlot(const PlotTrace& trace, PlotFormat format, QSize size) {
+    CheckSize(size);
+    const trace::TraceView view = trace::WholeTraceView(trace.samples.Count());
+    return format == PlotFormat::Png ? PngBytes(trace, size, view) : SvgBytes(trace, size, view);
+}
+
+void WriteTracePlot(const std::filesystem::path& path, const PlotTrace& trace, PlotFormat format,
+                    QSize size) {
+    const QByteArray bytes = RenderTracePlot(trace, format, size);
+    AtomicFile file(path);
+    file.Write(std::as_bytes(
+        std::span<const char>(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+    file.Commit();
+}
+
+OffscreenGuiApplication::OffscreenGuiApplication() {
+    if (QGuiApplication::instance() == nullptr) {
+        application_ = std::make_unique<QGuiApplication>(argc_, argv_);
+    }
+}
+
+OffscreenGuiApplication::~OffscreenGuiApplication() = default;
+
+}  // namespace tremorline::plot

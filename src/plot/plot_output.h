@@ -1,0 +1,66 @@
+#pragma once
+
+// A trace drawn into a file's bytes: PNG or SVG of a given size, showing the
+// whole trace. The batch tool writes these; tests read them back.
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QImage>
+#include <QSize>
+
+#include "plot/trace_plot.h"
+
+namespace tremorline::plot {
+
+enum class PlotFormat { Png, Svg };
+
+// The size a plot gets when none is asked for.
+inline constexpr int kDefaultPlotWidth = 1600;
+inline constexpr int kDefaultPlotHeight = 500;
+
+// The largest plot: a mistyped size must not ask for gigabytes of image.
+// 16000 pixels a side, 40 million pixels (160 MB of image) in all.
+inline constexpr int kMaxPlotSide = 16000;
+inline constexpr long long kMaxPlotPixels = 40'000'000;
+
+// `view` of `trace` drawn on an image of `size`.
+QImage RenderTraceImage(const PlotTrace& trace, QSize size, const trace::TraceView& view,
+                        std::optional<std::size_t> cursor_sample = std::nullopt);
+
+// The whole trace as the bytes of a PNG or SVG file of `size`. Throws
+// UserError when a side is not 1 to kMaxPlotSide pixels, the plot has more
+// than kMaxPlotPixels, or the image cannot be encoded; and what the sample
+// source throws.
+QByteArray RenderTracePlot(const PlotTrace& trace, PlotFormat format, QSize size);
+
+// RenderTracePlot written to `path` through an AtomicFile: the file appears
+// whole or not at all.
+void WriteTracePlot(const std::filesystem::path& path, const PlotTrace& trace, PlotFormat format,
+                    QSize size);
+
+// Drawing text needs a QGuiApplication. A program without a window makes one
+// with this: it runs on the offscreen platform, so no display is needed, and
+// lives as long as this object. Where a QGuiApplication exists already, this
+// makes none.
+class OffscreenGuiApplication {
+  public:
+    OffscreenGuiApplication();
+    ~OffscreenGuiApplication();
+    OffscreenGuiApplication(const OffscreenGuiApplication&) = delete;
+    OffscreenGuiApplication& operator=(const OffscreenGuiApplication&) = delete;
+
+  private:
+    // QGuiApplication keeps the arguments it was given for its whole life.
+    char program_[16] = "tremorline";
+    char platform_option_[16] = "-platform";
+    char platform_[16] = "offscreen";
+    char* argv_[4] = {program_, platform_option_, platform_, nullptr};
+    int argc_ = 3;
+    std::unique_ptr<QGuiApplication> application_;
+};
+
+}  // namespace tremorline::plot
