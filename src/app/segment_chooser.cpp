@@ -76,7 +76,7 @@ std::optional<std::size_t> SegmentChooser::ChosenRow() const {
 }
 
 std::optional<std::size_t> SegmentChooser::Ask(const std::vector<SegmentRow>& rows,
-                                                QWidget* parent) {
+                                               QWidget* parent) {
     SegmentChooser chooser(rows, parent);
     chooser.exec();
     return chooser.ChosenRow();

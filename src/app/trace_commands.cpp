@@ -198,10 +198,10 @@ void OpenTraceFile(AppState& state, WindowOps& window) {
         return;
     }
     loaded = loaded && LoadOrShowError(state, window, [&] {
-        NameOpenedFile(state, window, path);
-        state.trace_closed = false;
-        InstallTrace(state, window, std::move(picked));
-    });
+                 NameOpenedFile(state, window, path);
+                 state.trace_closed = false;
+                 InstallTrace(state, window, std::move(picked));
+             });
     if (loaded) {
         window.SetEnabled(Control::PlaySound, false);
         window.SetEnabled(Control::SaveSound, false);

@@ -57,7 +57,9 @@ void AddPsnCommand(CLI::App& app) {
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("psn", kDescription);
     command->footer(kExplanation);
-    command->add_option("FILE", options->files, "SAC (binary, either byte order) or miniSEED trace files")
+    command
+        ->add_option("FILE", options->files,
+                     "SAC (binary, either byte order) or miniSEED trace files")
         ->required();
     command
         ->add_option("--output-dir", options->output_dir,

@@ -51,7 +51,8 @@ void AddSummaryCommand(CLI::App& app) {
     auto files = std::make_shared<std::vector<std::string>>();
     CLI::App* command = app.add_subcommand("summary", kDescription);
     command->footer(kExplanation);
-    command->add_option("FILE", *files, "SAC (binary, either byte order) or miniSEED trace files")->required();
+    command->add_option("FILE", *files, "SAC (binary, either byte order) or miniSEED trace files")
+        ->required();
     command->callback([files] { RunBatch(*files, PrintSummary); });
 }
 

@@ -55,7 +55,9 @@ void AddWavCommand(CLI::App& app) {
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("wav", kDescription);
     command->footer(kExplanation);
-    command->add_option("FILE", options->files, "SAC (binary, either byte order) or miniSEED trace files")
+    command
+        ->add_option("FILE", options->files,
+                     "SAC (binary, either byte order) or miniSEED trace files")
         ->required();
     command->add_option("--rate", options->rate, "Sample rate of the sound, samples per second")
         ->option_text("R")

@@ -204,8 +204,9 @@ class MainWindowTest : public QObject {
             dialog->reject();
         });
         QVERIFY(!window.ChooseTraceFile().has_value());  // cancelled
-        QCOMPARE(filters, (QStringList{"SAC Files (*.SAC)", "miniSEED Files (*.mseed *.miniseed *.msd)",
-                                       "All Files (*.*)"}));
+        QCOMPARE(filters,
+                 (QStringList{"SAC Files (*.SAC)", "miniSEED Files (*.mseed *.miniseed *.msd)",
+                              "All Files (*.*)"}));
         QCOMPARE(sac_files, (QStringList{"B.SAC", "a.sac", "c.Sac"}));
         QCOMPARE(mseed_files, (QStringList{"E.MSD", "d.mseed", "f.miniseed"}));
         QCOMPARE(all_files, (QStringList{"B.SAC", "E.MSD", "a.sac", "c.Sac", "d.mseed",

@@ -67,8 +67,8 @@ void ExpectSameAsConverted(const fs::path& converter, const fs::path& input, con
     // the order the batch tool takes the segments.
     fs::create_directories(work / "wav-mseed");
     fs::create_directories(work / "wav-sac");
-    const RunResult wav = RunCli({"wav", "--rate", "8000", "--output-dir",
-                                  (work / "wav-mseed").string(), input.string()});
+    const RunResult wav = RunCli(
+        {"wav", "--rate", "8000", "--output-dir", (work / "wav-mseed").string(), input.string()});
     ASSERT_EQ(wav.status, 0) << wav.err;
     std::vector<std::string> sac_files;
     for (const std::string& line : Lines(wav.out)) {

@@ -29,10 +29,10 @@ namespace fs = std::filesystem;
 using testing::Encoding;
 using testing::FindConverter;
 using testing::FindExampleRecord;
-using testing::WriteBytes;
 using testing::PackRecords;
 using testing::RecordRun;
 using testing::TempDir;
+using testing::WriteBytes;
 
 // Converts `input` with the tool into a folder of its own; the files it wrote.
 std::map<std::string, std::vector<unsigned char>> Convert(const fs::path& converter,

@@ -28,8 +28,8 @@ class FakeWindow : public app::WindowOps {
     std::vector<std::string> questions;  // every Yes/No question, in order
     std::deque<bool> answers;            // scripted answers; an empty script answers No
     std::deque<std::optional<std::filesystem::path>> chosen_files;  // empty: cancel
-    std::vector<std::vector<app::SegmentRow>> segment_lists;  // every chooser shown
-    std::deque<std::optional<std::size_t>> chosen_segments;   // empty: cancel
+    std::vector<std::vector<app::SegmentRow>> segment_lists;        // every chooser shown
+    std::deque<std::optional<std::size_t>> chosen_segments;         // empty: cancel
 
     void SetLabel1(const std::string& text) override { label1 = text; }
     void SetText1(const std::string& text) override { text1 = text; }

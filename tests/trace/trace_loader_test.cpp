@@ -56,12 +56,8 @@ TEST(GapText, SaysHowASegmentFollowsTheOneBefore) {
         const char* text;
     };
     const Case cases[] = {
-        {std::nullopt, ""},
-        {0.0, "follows on"},
-        {4e-7, "follows on"},
-        {100.0, "gap of 100 s"},
-        {0.025, "gap of 0.025 s"},
-        {-2.5, "overlap of 2.5 s"},
+        {std::nullopt, ""},      {0.0, "follows on"},       {4e-7, "follows on"},
+        {100.0, "gap of 100 s"}, {0.025, "gap of 0.025 s"}, {-2.5, "overlap of 2.5 s"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(GapText(c.gap), c.text) << c.text;
