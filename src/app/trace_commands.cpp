@@ -1,11 +1,10 @@
 #include "app/trace_commands.h"
 
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <optional>
 #include <system_error>
-
-#include <cstdio>
 #include <utility>
 
 #include "trace/header_summary.h"
@@ -35,6 +34,11 @@ bool LoadOrShowError(AppState& state, WindowOps& window, Step&& step) {
     try {
         step();
         return true;
+    } catch (const trace::UnreadableMiniSeed& failure) {
+        // A damaged miniSEED file says what is wrong with it, and where.
+        ShowOpenError(state, window);
+        window.ShowMessage(failure.what());
+        return false;
     } catch (const std::exception&) {
         ShowOpenError(state, window);
         return false;

@@ -35,7 +35,7 @@ void StartUp(AppState& state, WindowOps& window, const std::string& argument_str
 
 // File > Open: close the trace, choose a file, open and load it; outputs go
 // to the chosen file's folder from then on. A cancelled dialog or any failure
-// shows "Error". Cancelling the choice among a miniSEED file's segments puts
+// shows "Error"; a damaged miniSEED file also gets a message saying why. Cancelling the choice among a miniSEED file's segments puts
 // everything back as it was before Open.
 void OpenTraceFile(AppState& state, WindowOps& window);
 

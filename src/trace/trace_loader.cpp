@@ -5,7 +5,6 @@
 #include <exception>
 #include <utility>
 
-#include "common/user_error.h"
 #include "mseed/mseed_reader.h"
 #include "trace/trace_times.h"
 
@@ -55,7 +54,12 @@ std::optional<std::vector<LoadedTrace>> LoadTraceFile(const std::filesystem::pat
         sac_failure = std::current_exception();
     }
     if (mseed::IsMiniSeedFile(path)) {
-        std::vector<mseed::Segment> segments = mseed::ReadMiniSeed(path);
+        std::vector<mseed::Segment> segments;
+        try {
+            segments = mseed::ReadMiniSeed(path);
+        } catch (const UserError& failure) {
+            throw UnreadableMiniSeed(failure.what());
+        }
         std::vector<LoadedTrace> traces;
         traces.reserve(segments.size());
         for (mseed::Segment& segment : segments) {

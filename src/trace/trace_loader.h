@@ -10,14 +10,23 @@
 #include <string>
 #include <vector>
 
+#include "common/user_error.h"
 #include "trace/loaded_trace.h"
 
 namespace tremorline::trace {
 
+// A miniSEED file that cannot be read: truncated, a corrupt record, an
+// impossible rate, count or time. Its message names the file and the reason,
+// for the user to see, since it says more than that the load failed.
+class UnreadableMiniSeed : public UserError {
+  public:
+    using UserError::UserError;
+};
+
 // Every trace the file at `path` holds, in file order. Nothing when the file
 // is neither SAC in either byte order nor miniSEED: the caller says "Unknown
-// data type". Throws UserError, naming the file and the reason, when a file
-// of either kind cannot be read.
+// data type". Throws UserError when a SAC file cannot be read, and
+// UnreadableMiniSeed when a miniSEED file cannot be.
 std::optional<std::vector<LoadedTrace>> LoadTraceFile(const std::filesystem::path& path);
 
 // The first line of the trace's summary: the file's name for a SAC file;

@@ -48,6 +48,13 @@ TEST(LoadTraceFile, FilesOfNeitherKindAreRefusedOrFailAsBefore) {
     EXPECT_FALSE(LoadTraceFile(dir / "long"));
     EXPECT_THROW(LoadTraceFile(dir / "short"), UserError);
     EXPECT_THROW(LoadTraceFile(dir / "missing"), UserError);
+
+    // A miniSEED record cut short is told apart, so the window can say why.
+    std::vector<unsigned char> cut =
+        testing::PackRecords({.samples = testing::WavyIntegers(1000, 50)});
+    cut.resize(700);
+    testing::WriteBytes(dir / "cut", cut);
+    EXPECT_THROW(LoadTraceFile(dir / "cut"), UnreadableMiniSeed);
 }
 
 TEST(GapText, SaysHowASegmentFollowsTheOneBefore) {
