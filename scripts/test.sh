@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: once with warnings as
-# errors, once under AddressSanitizer and UndefinedBehaviorSanitizer. Then a
-# fresh clone of the committed project, with nothing beside it, must configure
-# and pass its core tests.
+# errors, once under AddressSanitizer and UndefinedBehaviorSanitizer; then
+# runs each fuzz target for a minute (scripts/fuzz.sh). Then a fresh clone of
+# the committed project, with nothing beside it, must configure and pass its
+# core tests.
 #
 # The tests on the real SAC files written by other programs run where those
 # files are found: ../shared/testdata beside the project, or the folder named
@@ -27,6 +28,8 @@ for preset in ci asan; do
     echo "=== $preset: tests"
     ctest --preset "$preset" || status=1
 done
+echo "=== fuzz"
+scripts/fuzz.sh 60 || status=1
 echo "=== fresh clone"
 scripts/fresh_clone_test.sh || status=1
 exit $status

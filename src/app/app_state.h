@@ -25,8 +25,9 @@ struct AppState {
     bool trace_closed = false;
     // The name Open or start-up gave last, also of a file that was refused.
     std::string TraceFileTitle;
-    // Where Make PSN and Save Sound write: the chosen trace's folder after an
-    // Open, the program's starting folder before.
+    // Where Make PSN and Save Sound write: the folder of the trace last
+    // opened (by Open, a drop or the command line), the program's starting
+    // folder before.
     std::filesystem::path output_folder;
     psn::PSNRecords PSNRecords;    // as the last Make PSN built them
     sound::SoundState SoundState;  // as the last set-up and play left it

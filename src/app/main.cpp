@@ -14,6 +14,7 @@
 #include "app/about_window.h"
 #include "app/main_window.h"
 #include "app/trace_commands.h"
+#include "common/atomic_file.h"
 
 namespace {
 
@@ -75,6 +76,7 @@ bool AnsweredOnTerminal(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    tremorline::IgnoreFileSizeSignal();
     if (AnsweredOnTerminal(argc, argv)) {
         return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 ? 0 : 1;
     }

@@ -2,23 +2,37 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGroupBox>
 #include <QIcon>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QSettings>
 #include <QShortcut>
+#include <QStatusBar>
+#include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <filesystem>
+#include <optional>
 #include <string_view>
 
 #include "app/about_window.h"
 #include "app/command_guard.h"
 #include "app/courier_font.h"
+#include "app/form_layout.h"
 #include "app/help_text.h"
 #include "app/psn_command.h"
 #include "app/segment_chooser.h"
@@ -59,6 +73,56 @@ QString FromLocal(const std::string& text) {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// Where the size of the client area is kept between runs.
+const QString kClientSizeKey = QStringLiteral("Form1/clientSize");
+
+// The wait cursor, for as long as a command that can take long runs.
+class WaitCursor {
+  public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// The ordinary cursor while a message box waits for the user, also when the
+// box comes up in the middle of a command that shows the wait cursor.
+class AskingCursor {
+  public:
+    AskingCursor() : busy_(QApplication::overrideCursor() != nullptr) {
+        if (busy_) {
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+        }
+    }
+    ~AskingCursor() {
+        if (busy_) {
+            QApplication::restoreOverrideCursor();
+        }
+    }
+    AskingCursor(const AskingCursor&) = delete;
+    AskingCursor& operator=(const AskingCursor&) = delete;
+
+  private:
+    bool busy_;
+};
+
+// The one local file that a drag carries; nothing for several files, a
+// folder or anything else.
+std::optional<QString> DraggedFile(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls()) {
+        return std::nullopt;
+    }
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile()) {
+        return std::nullopt;
+    }
+    const QString path = urls.front().toLocalFile();
+    if (path.isEmpty() || QFileInfo(path).isDir()) {
+        return std::nullopt;
+    }
+    return path;
+}
+
 }  // namespace
 
 const QStringList& Form1::RateItems() {
@@ -70,38 +134,46 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     setObjectName("Form1");
     setWindowTitle(kTitle);
     setWindowIcon(ProgramIcon());
+    setAcceptDrops(true);
     BuildControls();
     BuildMenus();
     position_timer_.setInterval(kPositionIntervalMs);
     connect(&position_timer_, &QTimer::timeout, this, &Form1::ShowSoundState);
     connect(&player_, &QtSoundPlayer::ended, this, &Form1::ShowSoundState);
     connect(&player_, &QtSoundPlayer::failed, this, &Form1::ShowSoundState);
+    statusBar()->setObjectName("StatusBar");
+    RestoreSize();
 }
 
 Form1::~Form1() = default;
 
 void Form1::BuildControls() {
-    auto* client = new QWidget(this);
-    client->setObjectName("client");
-    client->setFixedSize(Twips(5520), Twips(6315));
-    setCentralWidget(client);
+    // The client area may grow beyond the form's size, never shrink below it;
+    // PlaceControls lays Label1, Text1 and the Sound Box out at every resize.
+    client_ = new QWidget(this);
+    client_->setObjectName("client");
+    client_->setMinimumSize(Form1ClientSize());
+    client_->installEventFilter(this);
+    setCentralWidget(client_);
 
-    Label1 = new QLabel(client);
+    Label1 = new QLabel(client_);
     Label1->setObjectName("Label1");
     Label1->setTextFormat(Qt::PlainText);
-    Label1->setGeometry(Twips(255), Twips(75), Twips(5175), Twips(345));
 
-    Text1 = new QPlainTextEdit(client);
+    Text1 = new QPlainTextEdit(client_);
     Text1->setObjectName("Text1");
-    Text1->setGeometry(Twips(60), Twips(525), Twips(5385), Twips(4800));
     Text1->setReadOnly(true);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setFont(CourierFont(true));
+    // A file dropped on the summary opens, like one dropped anywhere else.
+    Text1->setAcceptDrops(false);
+    Text1->viewport()->setAcceptDrops(false);
 
-    Frame1 = new QGroupBox("Sound Box", client);
+    // The Sound Box's controls are placed from its left edge, and stay there
+    // however wide the box becomes.
+    Frame1 = new QGroupBox("Sound Box", client_);
     Frame1->setObjectName("Frame1");
-    Frame1->setGeometry(Twips(60), Twips(5400), Twips(5415), Twips(795));
 
     Command1 = MakeWrappingButton("Set Up Sound", Frame1);
     Command1->setObjectName("Command1");
@@ -110,6 +182,7 @@ void Form1::BuildControls() {
 
     Combo1 = new QComboBox(Frame1);
     Combo1->setObjectName("Combo1");
+    Combo1->setAccessibleName("Playback rate, samples per second");
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
     Combo1->setGeometry(Twips(960), Twips(300), Twips(1095), Twips(315));
@@ -146,6 +219,75 @@ void Form1::BuildControls() {
     SaveWAVE->setObjectName("SaveWAVE");
     SaveWAVE->setGeometry(Twips(4500), Twips(240), Twips(675), Twips(435));
     connect(SaveWAVE, &QPushButton::clicked, this, &Form1::SaveWAVE_Click);
+
+    PlaceControls();
+}
+
+void Form1::PlaceControls() {
+    const Form1Places places = PlaceForm1Controls(client_->size());
+    Label1->setGeometry(places.Label1);
+    Text1->setGeometry(places.Text1);
+    Frame1->setGeometry(places.Frame1);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && event->type() == QEvent::Resize) {
+        PlaceControls();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::RestoreSize() {
+    QSize client = QSettings().value(kClientSizeKey).toSize();
+    if (!client.isValid()) {
+        client = Form1ClientSize();
+    }
+    if (const QScreen* shown_on = screen()) {
+        client = client.boundedTo(shown_on->availableSize());
+    }
+    client = client.expandedTo(Form1ClientSize());
+    // The smallest window holds the client area at the form's size, with the
+    // menu bar and status line around it; a larger client area adds to that.
+    resize(minimumSizeHint() + (client - Form1ClientSize()));
+}
+
+void Form1::SaveSize() const {
+    // A maximised or full-screen window says nothing about the size the user
+    // chose; the size from before stays.
+    if (!isVisible() || isMaximized() || isFullScreen()) {
+        return;
+    }
+    QSettings().setValue(kClientSizeKey, client_->size());
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    SaveSize();
+    QMainWindow::closeEvent(event);
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent* event) {
+    if (DraggedFile(event->mimeData())) {
+        event->acceptProposedAction();
+    }
+}
+
+void Form1::dragMoveEvent(QDragMoveEvent* event) {
+    if (DraggedFile(event->mimeData())) {
+        event->acceptProposedAction();
+    }
+}
+
+void Form1::dropEvent(QDropEvent* event) {
+    const std::optional<QString> file = DraggedFile(event->mimeData());
+    if (!file) {
+        return;
+    }
+    event->acceptProposedAction();
+    // Opened once the drop has ended, so that a message box the load shows
+    // does not hold up the program the file came from.
+    const std::filesystem::path path = QFile::encodeName(*file).toStdString();
+    QTimer::singleShot(
+        0, this, [this, path] { RunCommand(*this, [&] { OpenTraceFile(state_, *this, path); }); });
 }
 
 void Form1::BuildMenus() {
@@ -153,20 +295,24 @@ void Form1::BuildMenus() {
     mnuFile->setObjectName("mnuFile");
     QAction* open = mnuFile->addAction("&Open", this, &Form1::mnuItemOpen_Click);
     open->setObjectName("mnuItemOpen");
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     QAction* close = mnuFile->addAction("&Close", this, &Form1::mnuItemClose_Click);
     close->setObjectName("mnuItemClose");
     QAction* exit = mnuFile->addAction("&Exit", this, &Form1::mnuItemExit_Click);
     exit->setObjectName("mnuItemExit");
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     mnuMakePSN = menuBar()->addAction("&Make PSN", this, &Form1::mnuMakePSN_Click);
     mnuMakePSN->setObjectName("mnuMakePSN");
 
     QMenu* mnuHelp = menuBar()->addMenu("&Help");
     mnuHelp->setObjectName("mnuHelp");
-    QAction* about = mnuHelp->addAction("About", this, &Form1::mnuItemAbout_Click);
+    QAction* about = mnuHelp->addAction("&About", this, &Form1::mnuItemAbout_Click);
     about->setObjectName("mnuItemAbout");
-    QAction* details = mnuHelp->addAction("SAC Header Details", this, &Form1::mnuItemDetails_Click);
+    QAction* details =
+        mnuHelp->addAction("SAC Header &Details", this, &Form1::mnuItemDetails_Click);
     details->setObjectName("mnuItemDetails");
+    details->setShortcut(QKeySequence(Qt::Key_F1));
 }
 
 void Form1::StartUp(const std::string& argument_string) {
@@ -191,6 +337,16 @@ void Form1::SetText1(const std::string& text) {
     shown += QString::fromLatin1(rest.data(), static_cast<qsizetype>(rest.size()));
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     Text1->setPlainText(shown);
+}
+
+void Form1::SetText1Message(const std::string& text) {
+    QString shown = FromLocal(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    Text1->setPlainText(shown);
+}
+
+void Form1::ShowStatus(const std::string& text) {
+    statusBar()->showMessage(FromLocal(text));
 }
 
 QAction* Form1::ActionFor(Control control) const {
@@ -233,12 +389,14 @@ std::string Form1::Combo1Text() const {
 }
 
 void Form1::ShowMessage(const std::string& text) {
+    AskingCursor cursor;
     QMessageBox box(QMessageBox::NoIcon, kTitle, FromLocal(text), QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
 bool Form1::AskYesNo(const std::string& text) {
+    AskingCursor cursor;
     QMessageBox box(QMessageBox::NoIcon, kTitle, FromLocal(text),
                     QMessageBox::Yes | QMessageBox::No, this);
     box.setTextFormat(Qt::PlainText);
@@ -284,11 +442,13 @@ void Form1::mnuItemClose_Click() {
 
 void Form1::mnuItemExit_Click() {
     // Ends the program at once: the state, its open file and any sound go with
-    // the window.
+    // the window. The window's size is kept, as when it is closed.
+    SaveSize();
     QApplication::exit(0);
 }
 
 void Form1::mnuMakePSN_Click() {
+    WaitCursor busy;  // reading and writing a long trace takes a while
     MakePsn(state_, *this);
 }
 
@@ -303,6 +463,7 @@ void Form1::mnuItemDetails_Click() {
 }
 
 void Form1::Command1_Click() {
+    WaitCursor busy;  // reading and scaling a long trace takes a while
     app::SetUpSound(state_, *this);
 }
 

@@ -48,6 +48,8 @@ class Form1 : public QMainWindow, public WindowOps {
     // WindowOps
     void SetLabel1(const std::string& text) override;
     void SetText1(const std::string& text) override;
+    void SetText1Message(const std::string& text) override;
+    void ShowStatus(const std::string& text) override;
     void SetEnabled(Control control, bool enabled) override;
     bool IsEnabled(Control control) const override;
     std::string Combo1Text() const override;
@@ -55,6 +57,13 @@ class Form1 : public QMainWindow, public WindowOps {
     bool AskYesNo(const std::string& text) override;
     std::optional<std::filesystem::path> ChooseTraceFile() override;
     std::optional<std::size_t> ChooseSegment(const std::vector<SegmentRow>& rows) override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private slots:
     void mnuItemOpen_Click();
@@ -74,6 +83,11 @@ class Form1 : public QMainWindow, public WindowOps {
   private:
     void BuildControls();
     void BuildMenus();
+    // Lays Label1, Text1 and the Sound Box out for the client area's size.
+    void PlaceControls();
+    // The client area's size is kept between runs.
+    void RestoreSize();
+    void SaveSize() const;
     QAction* ActionFor(Control control) const;
     QWidget* WidgetFor(Control control) const;
 
@@ -82,6 +96,7 @@ class Form1 : public QMainWindow, public WindowOps {
     std::optional<sound::PlayedSound> played_;  // the sound last started
     QTimer position_timer_;
 
+    QWidget* client_ = nullptr;  // the area under the menu bar
     QLabel* Label1 = nullptr;
     QPlainTextEdit* Text1 = nullptr;
     QGroupBox* Frame1 = nullptr;

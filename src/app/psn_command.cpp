@@ -11,6 +11,10 @@ std::string OverwriteQuestion(const std::string& file_name) {
     return "Do you want to overwrite " + file_name + " ?";
 }
 
+std::string PsnWrittenNote(const std::filesystem::path& path) {
+    return "PSN file written: " + path.string();
+}
+
 void MakePsn(AppState& state, WindowOps& window) {
     RunCommand(window, [&] {
         const trace::LoadedTrace& trace = RequireLoadedTrace(state, "making its PSN file");
@@ -23,6 +27,7 @@ void MakePsn(AppState& state, WindowOps& window) {
             return;
         }
         window.SetEnabled(Control::MakePsn, false);
+        window.ShowStatus(PsnWrittenNote(outcome.path));
     });
 }
 

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <utility>
 
+#include "common/user_error.h"
 #include "trace/header_summary.h"
 #include "trace/trace_loader.h"
 
@@ -21,11 +22,11 @@ void LetTraceGo(AppState& state) {
     }
 }
 
-// The Open command's error path: every file closed and "Error" shown.
-// Everything else stays as the failure left it.
-void ShowOpenError(AppState& state, WindowOps& window) {
+// The Open command's error path: every file closed, and "Error" shown with
+// the reason on the next line. Everything else stays as the failure left it.
+void ShowOpenError(AppState& state, WindowOps& window, const std::string& reason) {
     LetTraceGo(state);
-    window.SetText1(kOpenErrorText);
+    window.SetText1Message(std::string(kOpenErrorText) + "\r\n" + reason);
 }
 
 // Runs a load step; any failure takes the error path. Returns true on success.
@@ -35,14 +36,20 @@ bool LoadOrShowError(AppState& state, WindowOps& window, Step&& step) {
         step();
         return true;
     } catch (const trace::UnreadableMiniSeed& failure) {
-        // A damaged miniSEED file says what is wrong with it, and where.
-        ShowOpenError(state, window);
+        // A damaged miniSEED file says what is wrong with it, and where, also
+        // in a message the user cannot miss.
+        ShowOpenError(state, window, FailureReason(failure));
         window.ShowMessage(failure.what());
         return false;
-    } catch (const std::exception&) {
-        ShowOpenError(state, window);
+    } catch (const std::exception& failure) {
+        ShowOpenError(state, window, FailureReason(failure));
         return false;
     }
+}
+
+// The folder of the trace file at `path`, where its outputs go.
+std::filesystem::path FolderOf(const std::filesystem::path& path) {
+    return std::filesystem::absolute(path).parent_path();
 }
 
 // The folder the program started in: outputs go there until an Open.
@@ -165,6 +172,10 @@ void StartUp(AppState& state, WindowOps& window, const std::string& argument_str
     bool loaded = LoadOrShowError(state, window, [&] {
         std::string path = PathFromArgumentString(argument_string);
         state.TraceFileTitle = FileTitle(path);
+        // Outputs land beside the trace, wherever the program was started.
+        if (!path.empty()) {
+            state.output_folder = FolderOf(path);
+        }
         outcome = LoadSacFile(state, window, path);
     });
     // Nothing is loaded after a failed start-up or a cancelled choice of
@@ -175,24 +186,28 @@ void StartUp(AppState& state, WindowOps& window, const std::string& argument_str
 }
 
 void OpenTraceFile(AppState& state, WindowOps& window) {
+    std::optional<std::filesystem::path> chosen = window.ChooseTraceFile();
+    if (chosen) {
+        OpenTraceFile(state, window, *chosen);
+    }
+}
+
+void OpenTraceFile(AppState& state, WindowOps& window, const std::filesystem::path& chosen) {
     // Kept so that cancelling the choice among a file's segments can put the
     // window back exactly as it was.
     const std::shared_ptr<const trace::LoadedTrace> previous = state.trace;
     const bool previous_closed = state.trace_closed;
     LetTraceGo(state);
-    std::optional<std::filesystem::path> chosen = window.ChooseTraceFile();
-    if (!chosen) {
-        ShowOpenError(state, window);
-        return;
-    }
-    const std::filesystem::path path = std::filesystem::absolute(*chosen);
+    const std::filesystem::path path = std::filesystem::absolute(chosen);
     PickedTrace picked;
     bool loaded = LoadOrShowError(state, window, [&] {
         try {
             picked = PickTrace(window, path);
         } catch (...) {
-            // A file that cannot be read is still the one named.
+            // A file that cannot be read is still the one named, and the
+            // trace before it is gone rather than closed: nothing is loaded.
             NameOpenedFile(state, window, path);
+            state.trace_closed = false;
             throw;
         }
     });

@@ -12,7 +12,8 @@
 
 namespace tremorline::app {
 
-// The text shown for an Open or start-up that failed.
+// The first line of Text1 after an Open or start-up that failed; the reason
+// follows on the next line.
 inline constexpr const char* kOpenErrorText = "Error";
 
 // The program's argument string: its arguments joined by single spaces.
@@ -29,15 +30,22 @@ std::string FileTitle(const std::string& path);
 
 // The start-up sequence, after the window has filled its rate list: disables
 // the sound buttons, shows the argument string in Label1 and, when it names a
-// file, opens and loads it. A start-up file that cannot be opened or read
-// shows "Error" in Text1, as Open does, and the window stays usable.
+// file, opens and loads it; outputs then go to that file's folder, as after
+// an Open. A start-up file that cannot be opened or read shows "Error" and
+// the reason in Text1, as Open does, and the window stays usable.
 void StartUp(AppState& state, WindowOps& window, const std::string& argument_string);
 
-// File > Open: close the trace, choose a file, open and load it; outputs go
-// to the chosen file's folder from then on. A cancelled dialog or any failure
-// shows "Error"; a damaged miniSEED file also gets a message saying why. Cancelling the choice among a miniSEED file's segments puts
-// everything back as it was before Open.
+// File > Open: choose a file, then open it as below. A cancelled dialog is
+// the user changing their mind and changes nothing at all.
 void OpenTraceFile(AppState& state, WindowOps& window);
+
+// Opens the file at `path` as File > Open does once a file is chosen (also
+// for a file dropped on the window): the old trace is closed, the file is
+// loaded, and outputs go to its folder from then on. Any failure shows
+// "Error" and the reason in Text1; a damaged miniSEED file also gets a
+// message saying why. Cancelling the choice among a miniSEED file's segments
+// puts everything back as it was before.
+void OpenTraceFile(AppState& state, WindowOps& window, const std::filesystem::path& path);
 
 // File > Close: close the trace file; the summary and loaded values stay.
 void CloseTraceFile(AppState& state, WindowOps& window);

@@ -36,6 +36,12 @@ class WindowOps {
     virtual void SetLabel1(const std::string& text) = 0;
     // Text1's text. Header texts inside it are bytes, shown as Latin-1.
     virtual void SetText1(const std::string& text) = 0;
+    // Text1's text when it is the program's own message, such as why an Open
+    // failed: its paths and system messages are in the system's encoding.
+    virtual void SetText1Message(const std::string& text) = 0;
+    // A line that informs without interrupting (the status line), such as
+    // the path of a file just written.
+    virtual void ShowStatus(const std::string& text) = 0;
     virtual void SetEnabled(Control control, bool enabled) = 0;
     virtual bool IsEnabled(Control control) const = 0;
     // Combo1's current text: the selected rate or what the user typed.

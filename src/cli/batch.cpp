@@ -1,9 +1,15 @@
 #include "cli/batch.h"
 
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cstring>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <optional>
+#include <system_error>
 #include <utility>
 
 #include "common/user_error.h"
@@ -31,7 +37,7 @@ int RunForEachFile(const std::vector<std::string>& files, const FileAction& acti
         try {
             action(file);
         } catch (const std::exception& failure) {
-            errors << file << ": " << OneLine(failure.what()) << '\n' << std::flush;
+            errors << file << ": " << OneLine(FailureReason(failure)) << '\n' << std::flush;
             status = kSomeFilesFailed;
         }
     }
@@ -45,10 +51,34 @@ void RunBatch(const std::vector<std::string>& files, const FileAction& action) {
     }
 }
 
+void RequireOutputFolder(const std::string& folder) {
+    if (folder.empty()) {
+        return;
+    }
+    const auto problem = [&](const std::string& what) {
+        throw CLI::ValidationError("--output-dir " + folder + ": " + what);
+    };
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(folder, error);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        problem("no such folder");
+    }
+    if (error) {
+        problem(error.message());
+    }
+    if (status.type() != std::filesystem::file_type::directory) {
+        problem("not a folder");
+    }
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        problem(std::string("cannot write there (") + std::strerror(errno) + ")");
+    }
+}
+
 std::vector<trace::LoadedTrace> LoadTraces(const std::string& file, std::ostream& warnings) {
     std::optional<std::vector<trace::LoadedTrace>> loaded = trace::LoadTraceFile(file);
     if (!loaded) {
-        throw UserError(trace::kUnknownDataType);
+        throw UserError(std::string(trace::kUnknownDataType) + ": " + sac::kUnknownDataTypeReason +
+                        ".");
     }
     for (const trace::LoadedTrace& trace : *loaded) {
         if (trace.segment) {

@@ -14,6 +14,9 @@ namespace tremorline::cli {
 
 // Exit status of a run in which some file failed.
 inline constexpr int kSomeFilesFailed = 1;
+// Exit status of a run stopped before any file was read, because the command
+// line asks for something the tool cannot do.
+inline constexpr int kUsageError = 2;
 
 // Works on one file, named as the user gave it. Throws (UserError, with a
 // message for the user) when it cannot do its job.
@@ -28,6 +31,12 @@ int RunForEachFile(const std::vector<std::string>& files, const FileAction& acti
 // A subcommand's callback: runs `action` on each file, reporting failures on
 // stderr, and throws CLI::RuntimeError(kSomeFilesFailed) when any failed.
 void RunBatch(const std::vector<std::string>& files, const FileAction& action);
+
+// Checks the folder given with --output-dir (empty: the current folder,
+// which is not checked) before any trace is read: throws
+// CLI::ValidationError, a usage error, when it is missing, is no folder or
+// cannot be written.
+void RequireOutputFolder(const std::string& folder);
 
 // Every trace in the file `file`, loaded as the window loads it: one for a
 // SAC file, one per segment for a miniSEED file. Throws UserError when it

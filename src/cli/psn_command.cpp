@@ -21,29 +21,37 @@ YYMMDD.hhmmss.STATIONLETTER.psn, for example 050203.040506.ABCZ.psn.
 Nothing is asked. An output file that already holds data is kept as it is and
 reported as kept, unless --force is given, which replaces it. Each file is
 written whole: it appears only when complete, and a failure leaves any older
-file of that name unchanged.
+file of that name unchanged. No name is written twice in one run: a trace
+whose name an earlier trace of the run has written is not written, and gets
+"FILE: not written: PATH was already written from OTHER in this run".
 
 One line on standard output per trace: "FILE: wrote PATH" or "FILE: kept
-PATH ...". A trace that cannot be read, is readable in neither byte order,
-has header values that cannot be written (a blank component name KCMPNM,
-NZMSEC outside -2147 to 2147, a DELTA of 0, a magnitude too large) or whose
-file cannot be written gets one line on standard error, "FILE: reason"; the
-other files are still done. The exit status is 0 when no trace failed (kept
-files included), 1 otherwise.)";
+PATH ...", also when another run writes the same name at the same time: of
+two runs without --force only one writes. A trace that cannot be read, is
+readable in neither byte order, has header values that cannot be written (a blank component name KCMPNM,
+NZMSEC outside -2147 to 2147, a DELTA that is not a positive number, a
+magnitude too large, a station name that would put "/" or a control character
+into the file name), whose name was already written in this run or whose file
+cannot be written gets one line on standard error, "FILE: reason"; the other
+files are still done. A DIR that is missing or cannot be written is reported
+once, before any trace is read. The exit status is 0 when no trace failed (kept
+files included), 1 otherwise, and 2 for a usage error.)";
 
 }  // namespace
 
 void WritePsnForTrace(const std::string& file, const std::filesystem::path& output_dir,
-                      ExistingPsnFile existing, std::ostream& report) {
+                      ExistingPsnFile existing, RunOutputs& outputs, std::ostream& report) {
     for (const trace::LoadedTrace& trace : LoadTraces(file, std::cerr)) {
         const psn::PsnOutcome outcome = psn::MakePsnFile(
             trace, output_dir,
-            [&](const std::string&) { return existing == ExistingPsnFile::Replace; });
+            [&](const std::string&) { return existing == ExistingPsnFile::Replace; },
+            [&](const std::filesystem::path& target) { outputs.RequireUnwritten(target); });
         if (!outcome.written) {
             report << file << ": kept " << outcome.path.string()
                    << " (it already holds data; --force replaces it)\n";
             continue;
         }
+        outputs.Written(outcome.path, file);
         report << file << ": wrote " << outcome.path.string() << '\n';
     }
 }
@@ -67,10 +75,12 @@ void AddPsnCommand(CLI::App& app) {
         ->option_text("DIR");
     command->add_flag("--force", options->force, "Replace output files that already hold data");
     command->callback([options] {
+        RequireOutputFolder(options->output_dir);
         const ExistingPsnFile existing =
             options->force ? ExistingPsnFile::Replace : ExistingPsnFile::Keep;
+        RunOutputs outputs;
         RunBatch(options->files, [&](const std::string& file) {
-            WritePsnForTrace(file, options->output_dir, existing, std::cout);
+            WritePsnForTrace(file, options->output_dir, existing, outputs, std::cout);
         });
     });
 }

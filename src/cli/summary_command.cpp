@@ -1,5 +1,7 @@
 #include "cli/summary_command.h"
 
+#include <unistd.h>
+
 #include <iostream>
 #include <memory>
 #include <string>
@@ -26,7 +28,9 @@ the window shows for it, with this system's line ends:
     name and network;
   - every header value (70 reals, 40 integers, 24 text slots) in groups of
     five under their SAC field names.
-Header texts are written byte for byte. Summaries follow one another, each
+Header texts are written byte for byte, except that on a terminal their
+control bytes other than CR, LF and TAB are shown as \x1b and the like, so an
+escape sequence in a header cannot act on the terminal. Summaries follow one another, each
 starting with its file name line.
 
 A miniSEED file gives one summary per continuous segment: that of the SAC
@@ -40,8 +44,9 @@ done. The exit status is 0 when every file was summarised, 1 otherwise.)";
 
 void PrintSummary(const std::string& file) {
     for (const trace::LoadedTrace& trace : LoadTraces(file, std::cerr)) {
-        std::cout << trace::HeaderSummaryText(trace::SummaryTitle(trace), trace.header, trace.info,
-                                              "\n");
+        const std::string summary =
+            trace::HeaderSummaryText(trace::SummaryTitle(trace), trace.header, trace.info, "\n");
+        std::cout << (::isatty(STDOUT_FILENO) == 1 ? trace::SummaryForTerminal(summary) : summary);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/sample_memory.h"
 #include "common/user_error.h"
 
 namespace tremorline {
@@ -30,7 +31,7 @@ class SampleSource {
 
 // Every sample of `source`, in one vector.
 inline std::vector<float> ReadAllSamples(const SampleSource& source) {
-    std::vector<float> samples(source.Count());
+    std::vector<float> samples = AllocateSamples<float>(source.Count());
     source.Read(0, samples);
     return samples;
 }

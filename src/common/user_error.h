@@ -1,5 +1,7 @@
 #pragma once
 
+#include <exception>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -11,5 +13,14 @@ class UserError : public std::runtime_error {
   public:
     explicit UserError(const std::string& message) : std::runtime_error(message) {}
 };
+
+// The reason to give the user for a failure: a UserError's own words, a plain
+// sentence for memory that ran out, the library's message for anything else.
+inline std::string FailureReason(const std::exception& failure) {
+    if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr) {
+        return "There is not enough memory for this trace.";
+    }
+    return failure.what();
+}
 
 }  // namespace tremorline

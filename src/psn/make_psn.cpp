@@ -8,17 +8,25 @@
 namespace tremorline::psn {
 
 PsnOutcome MakePsnFile(const trace::LoadedTrace& trace, const std::filesystem::path& folder,
-                       const ReplaceExisting& replace) {
+                       const ReplaceExisting& replace, const TargetNamed& named) {
     PsnOutcome outcome;
     outcome.records = BuildPSNRecords(trace.info);
     const std::vector<float> samples = trace::ReadSamples(trace);
     const std::string name = PsnFileName(trace.info, outcome.records.Header.ComponentLetter);
     outcome.path = folder / name;
-    if (HoldsData(outcome.path) && !replace(name)) {
+    if (named) {
+        named(outcome.path);
+    }
+    const bool holds_data = HoldsData(outcome.path);
+    if (holds_data && !replace(name)) {
         return outcome;
     }
-    WritePsnFile(outcome.path, outcome.records, samples);
-    outcome.written = true;
+    // Leave to replace is given for the file seen now. Where there was none,
+    // another run may still write the name before this file is complete:
+    // `replace` is asked then, so that its file is not lost unasked.
+    outcome.written = holds_data ? WritePsnFile(outcome.path, outcome.records, samples)
+                                 : WritePsnFile(outcome.path, outcome.records, samples,
+                                                [&] { return replace(name); });
     return outcome;
 }
 

@@ -18,6 +18,10 @@ namespace tremorline::psn {
 // true replaces it, false keeps it.
 using ReplaceExisting = std::function<bool(const std::string& file_name)>;
 
+// Told the target's path as soon as it is named, before anything is asked or
+// written. It may throw to stop there, leaving the target untouched.
+using TargetNamed = std::function<void(const std::filesystem::path& path)>;
+
 struct PsnOutcome {
     PSNRecords records;
     std::filesystem::path path;  // the folder joined with the file name
@@ -26,10 +30,12 @@ struct PsnOutcome {
 
 // Builds the three records and reads the samples afresh (a failure there
 // names and touches no file), names the file after the reference time,
-// station and component letter, asks `replace` when that file in `folder`
-// holds data, and writes it whole unless told to keep it. Throws UserError
-// on failure, with any old file left as it was.
+// station and component letter and tells `named`, asks `replace` when that
+// file in `folder` holds data, and writes it whole unless told to keep it. A
+// file of that name that appears while the new one is written (another
+// run's) is asked about in the same way, so it is never replaced unasked.
+// Throws UserError on failure, with any old file left as it was.
 PsnOutcome MakePsnFile(const trace::LoadedTrace& trace, const std::filesystem::path& folder,
-                       const ReplaceExisting& replace);
+                       const ReplaceExisting& replace, const TargetNamed& named = {});
 
 }  // namespace tremorline::psn

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -27,6 +28,21 @@ constexpr std::uint8_t kDisplacementSensor = 3;
 
 bool IsUndefined(float value) {
     return value == sac::kUndefined;
+}
+
+std::string DeltaText(float delta) {
+    if (std::isnan(delta)) {
+        return "not a number (NaN)";
+    }
+    if (std::isinf(delta)) {
+        return delta > 0 ? "infinite" : "minus infinity";
+    }
+    if (IsUndefined(delta)) {
+        return "-12345 (undefined)";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.7g", static_cast<double>(delta));
+    return text;
 }
 
 template <typename Int>
@@ -129,9 +145,13 @@ std::uint8_t SensorType(std::int32_t idep) {
     }
 }
 
+// Only a finite, positive interval gives a sample rate a reader can use: 0
+// divides by zero, and NaN, infinity, -1 or the undefined -12345 would give
+// a rate of NaN, 0 or below 0.
 double SamplesPerSecond(float delta) {
-    if (delta == 0.0f) {
-        throw UserError("The sample interval DELTA is 0, so the PSN sample rate cannot be formed.");
+    if (!std::isfinite(delta) || delta <= 0.0f) {
+        throw UserError("The sample interval DELTA is " + DeltaText(delta) +
+                        ", so the PSN sample rate cannot be formed.");
     }
     return 1.0 / static_cast<double>(delta);
 }

@@ -15,7 +15,8 @@
 namespace tremorline::psn {
 
 // The fixed header. Fails when KCMPNM is blank, NZMSEC is outside -2147 to
-// 2147 (its nanoseconds would overflow), or DELTA is 0.
+// 2147 (its nanoseconds would overflow), or DELTA is not a finite number
+// above 0.
 PSNHeader BuildPSNHeader(const trace::TraceInfo& info);
 
 // The event block. Fails when MAG in hundredths does not fit 16 bits.

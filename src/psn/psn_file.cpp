@@ -9,6 +9,7 @@
 
 #include "common/atomic_file.h"
 #include "common/byte_order.h"
+#include "common/control_bytes.h"
 #include "common/user_error.h"
 #include "psn/psn_builders.h"
 #include "trace/number_forms.h"
@@ -84,7 +85,16 @@ std::string PsnFileName(const trace::TraceInfo& info, char component_letter) {
     name += ".psn";
     if (name.find('/') != std::string::npos) {
         // Taken as a folder, the station name could place the file elsewhere.
-        throw UserError("Cannot create " + name + ": a file name cannot hold the character /");
+        throw UserError("Cannot create " + EscapeControlBytes(name) +
+                        ": a file name cannot hold the character /");
+    }
+    // A line end or an escape sequence in a file name misleads every listing
+    // and terminal that shows it. The name is shown with them made visible.
+    const auto control = std::find_if(name.begin(), name.end(), IsControlByte);
+    if (control != name.end()) {
+        throw UserError("Cannot create " + EscapeControlBytes(name) +
+                        ": a file name cannot hold the control character " +
+                        EscapeControlBytes(std::string_view(&*control, 1)));
     }
     return name;
 }
@@ -98,8 +108,8 @@ bool HoldsData(const std::filesystem::path& path) {
     return !error && size > 0;
 }
 
-void WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
-                  std::span<const float> samples) {
+bool WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
+                  std::span<const float> samples, const ReplaceTaken& replace_taken) {
     if (records.Header.SampleCount < 0 ||
         samples.size() != static_cast<std::size_t>(records.Header.SampleCount)) {
         throw std::invalid_argument("PSN samples do not match the header's sample count");
@@ -111,7 +121,16 @@ void WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
     WriteSamples(file, samples);
     constexpr std::array<unsigned char, kTrailerSize> kTrailer{};
     file.Write(kTrailer);
+    if (replace_taken) {
+        if (file.CommitIfFree()) {
+            return true;
+        }
+        if (!replace_taken()) {
+            return false;
+        }
+    }
     file.Commit();
+    return true;
 }
 
 }  // namespace tremorline::psn

@@ -3,6 +3,7 @@
 // Naming and writing a PSN Type 4 file.
 
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -25,11 +26,20 @@ std::string PsnFileName(const trace::TraceInfo& info, char component_letter);
 // without a question.
 bool HoldsData(const std::filesystem::path& path);
 
+// Asked when, as the new file is put in place, a file holding data turns out
+// to have taken its name (another run writing the same name at the same
+// time, say); true replaces that file, false keeps it.
+using ReplaceTaken = std::function<bool()>;
+
 // Writes the records, the samples and the trailer to `path` as a whole: the
 // bytes go to a temporary file beside it, which replaces `path` only when
 // complete. On failure `path` is as it was and UserError names the file and
 // the system's reason. `samples` must hold the header's SampleCount values.
-void WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
-                  std::span<const float> samples);
+// Without `replace_taken` any file of that name is replaced. With it, the
+// file is put in place only if the name is free (or holds an empty file) at
+// that moment, or `replace_taken` agrees; returns false when the other file
+// was kept, true when the new file was written.
+bool WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
+                  std::span<const float> samples, const ReplaceTaken& replace_taken = {});
 
 }  // namespace tremorline::psn

@@ -4,8 +4,10 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <string>
 
 #include "common/byte_order.h"
+#include "common/user_error.h"
 
 namespace tremorline::sac {
 namespace {
@@ -61,6 +63,11 @@ SacHeader ParseSacHeader(std::span<const unsigned char, kHeaderSize> bytes, Byte
 }
 
 LoadedHeader ReadSacHeader(const TraceFile& file) {
+    const std::uint64_t size = file.Size();
+    if (size < kHeaderSize) {
+        throw UserError("The file is too short for a SAC header: it has " + std::to_string(size) +
+                        " bytes, and a SAC header takes " + std::to_string(kHeaderSize) + ".");
+    }
     std::array<unsigned char, 4> day{};
     file.ReadAt(kNzjdayOffset, day);
     LoadedHeader loaded;

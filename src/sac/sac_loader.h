@@ -34,8 +34,13 @@ struct LoadedHeader {
     SacHeader header;  // meaningful only when order is not Unknown
 };
 
+// Why a file is of "Unknown data type", for where there is room to say so.
+inline constexpr const char* kUnknownDataTypeReason =
+    "NZJDAY (the day of the year) is outside 1 to 366 in both byte orders, so this is not a "
+    "SAC binary file, or its header is damaged";
+
 // Decides the byte order and, when it is known, reads the header. A file too
-// short for the bytes read throws UserError.
+// short for a header throws UserError saying so.
 LoadedHeader ReadSacHeader(const TraceFile& file);
 
 }  // namespace tremorline::sac

@@ -18,13 +18,17 @@ namespace {
     throw UserError("Cannot read " + path.string() + ": " + reason);
 }
 
+[[noreturn]] void ThrowCannotOpen(const std::filesystem::path& path, const std::string& reason) {
+    throw UserError("Cannot open " + path.string() + ": " + reason);
+}
+
 }  // namespace
 
 TraceFile::TraceFile(const std::filesystem::path& path) : path_(path) {
     // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below.
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) {
-        Throw(path, std::strerror(errno));
+        ThrowCannotOpen(path, std::strerror(errno));
     }
     struct stat info {};
     const bool stated = ::fstat(fd_, &info) == 0;
@@ -33,9 +37,10 @@ TraceFile::TraceFile(const std::filesystem::path& path) : path_(path) {
         ::close(fd_);
         fd_ = -1;
         if (!stated) {
-            Throw(path, std::strerror(stat_error));
+            ThrowCannotOpen(path, std::strerror(stat_error));
         }
-        Throw(path, S_ISDIR(info.st_mode) ? "it is a folder" : "it is not a regular file");
+        ThrowCannotOpen(path,
+                        S_ISDIR(info.st_mode) ? "it is a folder" : "it is not a regular file");
     }
     int flags = ::fcntl(fd_, F_GETFL);
     if (flags >= 0) {

@@ -1,6 +1,7 @@
 #include "sound/wave_data.h"
 
 #include "common/rounding.h"
+#include "common/sample_memory.h"
 #include "common/user_error.h"
 
 namespace tremorline::sound {
@@ -8,7 +9,7 @@ namespace tremorline::sound {
 std::vector<std::int16_t> BuildWaveData(std::span<const float> samples, const SoundLevels& levels) {
     const double scale = CheckedWaveScale(levels);
     const double bias = levels.Bias;
-    std::vector<std::int16_t> wave_data(samples.size());
+    std::vector<std::int16_t> wave_data = AllocateSamples<std::int16_t>(samples.size());
     for (std::size_t i = 0; i < samples.size(); ++i) {
         // Within +-32760 by construction when the levels came from these
         // samples; levels from elsewhere are caught here, never cast blindly.

@@ -24,7 +24,11 @@ std::optional<std::int32_t> RateFor(float numerator, float delta) {
 }  // namespace
 
 void BuildWaveHeader(WaveHeader& header, std::int32_t npts) {
-    if (npts < 0 || npts > kMaxWavePoints) {
+    if (npts < 0) {
+        // Worded as reading the samples words it, whichever comes first.
+        throw UserError("The trace has no samples (NPTS is " + std::to_string(npts) + ").");
+    }
+    if (npts > kMaxWavePoints) {
         throw UserError(
             "The trace has " + trace::IntegerText(npts) + " samples; a WAVE file holds at most " +
             trace::IntegerText(kMaxWavePoints) + ", so it cannot be turned into sound.");

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "common/control_bytes.h"
 #include "trace/number_forms.h"
 
 namespace tremorline::trace {
@@ -99,6 +100,10 @@ std::string HeaderSummaryText(std::string_view title, const sac::SacHeader& head
     AddTraceLines(out, info);
     AddHeaderListing(out, header);
     return out.Take();
+}
+
+std::string SummaryForTerminal(std::string_view summary) {
+    return EscapeControlBytes(summary, "\r\n\t");
 }
 
 }  // namespace tremorline::trace

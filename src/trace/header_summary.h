@@ -21,4 +21,10 @@ inline constexpr std::string_view kSummaryLineEnd = "\r\n";
 std::string HeaderSummaryText(std::string_view title, const sac::SacHeader& header,
                               const TraceInfo& info, std::string_view line_end = kSummaryLineEnd);
 
+// The summary as a terminal should get it: control bytes from the header
+// texts (an escape sequence, say) written as \x1b and the like, so that they
+// cannot act on the terminal; CR, LF and TAB stay. Written elsewhere, the
+// summary keeps its bytes as they are.
+std::string SummaryForTerminal(std::string_view summary);
+
 }  // namespace tremorline::trace

@@ -82,7 +82,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(texts(Find<QMenu>(window, "mnuFile")->actions(), true),
                  (QStringList{"mnuItemOpen=&Open", "mnuItemClose=&Close", "mnuItemExit=&Exit"}));
         QCOMPARE(texts(Find<QMenu>(window, "mnuHelp")->actions(), true),
-                 (QStringList{"mnuItemAbout=About", "mnuItemDetails=SAC Header Details"}));
+                 (QStringList{"mnuItemAbout=&About", "mnuItemDetails=SAC Header &Details"}));
     }
 
     void startUpWithoutArgument() {
@@ -122,7 +122,7 @@ class MainWindowTest : public QObject {
     void startUpWithAMissingFileShowsError() {
         Form1 window;
         window.StartUp(TestFile("no-such-file.sac").toStdString());
-        QCOMPARE(Find<QPlainTextEdit>(window, "Text1")->toPlainText(), QString("Error"));
+        QVERIFY(Find<QPlainTextEdit>(window, "Text1")->toPlainText().startsWith("Error\n"));
         QVERIFY(!Enabled(window, "mnuMakePSN"));
     }
 

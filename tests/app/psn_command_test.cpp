@@ -68,6 +68,8 @@ TEST_F(MakePsnTest, WritesTheFileAndDisablesItself) {
     EXPECT_EQ(ReadFileBytes(dir_ / kDefaultName).size(), 232u + 12u);
     EXPECT_TRUE(window_.messages.empty());
     EXPECT_TRUE(window_.questions.empty());
+    // Only the status line tells where the file went.
+    EXPECT_EQ(window_.status, "PSN file written: " + (dir_ / kDefaultName).string());
     EXPECT_FALSE(window_.IsEnabled(Control::MakePsn));
     EXPECT_EQ(state_.PSNRecords.Header.ComponentLetter, 'Z');
 }
@@ -123,6 +125,7 @@ TEST_F(MakePsnTest, OverwriteQuestion) {
             EXPECT_EQ(now, c.old_bytes);
             EXPECT_EQ(window_.messages, std::vector<std::string>{"Overwrite aborted"});
             EXPECT_TRUE(window_.IsEnabled(Control::MakePsn));
+            EXPECT_EQ(window_.status, "");
         }
         EXPECT_EQ(OutputFolder(), std::vector<std::string>{kDefaultName});
     }
@@ -157,11 +160,11 @@ TEST_F(MakePsnTest, FailuresAreShownAndLeaveEverythingAsItWas) {
          [](SacBuilder& b) { b.Real(sac::real::MAG, 400.0f); },
          [](AppState&, FakeWindow&) {},
          {"MAG"}},
-        // A cancelled Open closes the trace and leaves Make PSN enabled.
-        {"trace file closed",
+        // A failed Open lets the trace go and leaves Make PSN enabled.
+        {"failed Open",
          [](SacBuilder&) {},
-         [](AppState& s, FakeWindow& w) { OpenTraceFile(s, w); },
-         {"No trace file is open"}},
+         [this](AppState& s, FakeWindow& w) { OpenTraceFile(s, w, traces_ / "missing.sac"); },
+         {"No SAC trace is loaded"}},
         // A refused load keeps the previous trace's values beside another file.
         {"last load refused",
          [](SacBuilder&) {},
@@ -191,6 +194,7 @@ TEST_F(MakePsnTest, FailuresAreShownAndLeaveEverythingAsItWas) {
         EXPECT_TRUE(window_.questions.empty());
         EXPECT_TRUE(window_.IsEnabled(Control::MakePsn));
         EXPECT_TRUE(OutputFolder().empty());
+        EXPECT_EQ(window_.status, "");
     }
 }
 

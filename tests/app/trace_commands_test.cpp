@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <utility>
+
 #include "sac/sac_header.h"
 #include "support/fake_window.h"
 #include "support/sac_builder.h"
@@ -105,16 +108,34 @@ TEST_F(TraceCommands, StartUpWithARefusedFileStillEnablesTheCommands) {
     EXPECT_EQ(StatesOf(window_), (EnableStates{true, true, false, false}));
 }
 
-TEST_F(TraceCommands, StartUpFailuresShowErrorAndKeepTheWindowUsable) {
-    for (const std::string& argument : {(dir_ / "missing.sac").string(), bad_year_.string()}) {
+TEST_F(TraceCommands, StartUpFailuresShowErrorWithTheReasonAndKeepTheWindowUsable) {
+    const std::string missing = (dir_ / "missing.sac").string();
+    const std::pair<std::string, std::string> cases[] = {
+        {missing, "Cannot open " + missing + ": No such file or directory"},
+        {bad_year_.string(), "The reference time is not a valid date (NZYEAR -12345)."},
+    };
+    for (const auto& [argument, reason] : cases) {
         FakeWindow window;
         AppState state;
         StartUp(state, window, argument);
-        EXPECT_EQ(window.text1, "Error") << argument;
+        EXPECT_EQ(window.text1, "Error\r\n" + reason);
         EXPECT_EQ(window.label1, argument);
         EXPECT_FALSE(state.trace);
         EXPECT_EQ(StatesOf(window), (EnableStates{false, false, false, false}));
         EXPECT_TRUE(window.messages.empty());
+    }
+}
+
+// However the program was started, a trace named on its command line has
+// its outputs written beside it, as one chosen with Open does.
+TEST_F(TraceCommands, StartUpWritesBesideTheTraceItIsGiven) {
+    ASSERT_NE(std::filesystem::current_path(), dir_.path());
+    for (const std::string& argument :
+         {good_.string(), "\"" + good_.string() + "\"", refused_.string()}) {
+        AppState state;
+        FakeWindow window;
+        StartUp(state, window, argument);
+        EXPECT_EQ(state.output_folder, dir_.path()) << argument;
     }
 }
 
@@ -132,17 +153,24 @@ TEST_F(TraceCommands, OpenLoadsTheChosenFileAndWritesBesideIt) {
     EXPECT_EQ(StatesOf(window_), (EnableStates{true, true, false, false}));
 }
 
-TEST_F(TraceCommands, CancelledOpenShowsErrorAndClosesTheTrace) {
+// A cancelled dialog is the user changing their mind: the trace stays loaded
+// and open, and the window stays exactly as it was.
+TEST_F(TraceCommands, CancelledOpenChangesNothing) {
     window_.chosen_files.push_back(good_);
     OpenTraceFile(state_, window_);
     window_.enabled[Control::PlaySound] = true;
+    const FakeWindow before = window_;
+    const std::shared_ptr<const trace::LoadedTrace> loaded = state_.trace;
+
     OpenTraceFile(state_, window_);  // the script has no more files: cancel
-    EXPECT_EQ(window_.text1, "Error");
+    EXPECT_EQ(window_.text1, before.text1);
     EXPECT_EQ(window_.label1, "good.sac");
-    EXPECT_FALSE(state_.trace);
+    EXPECT_EQ(state_.trace, loaded);
+    EXPECT_FALSE(state_.trace_closed);
+    EXPECT_EQ(state_.TraceFileTitle, "good.sac");
     EXPECT_EQ(state_.output_folder, dir_.path());
-    // Nothing else changes on the error path.
-    EXPECT_EQ(StatesOf(window_), (EnableStates{true, true, true, false}));
+    EXPECT_EQ(StatesOf(window_), StatesOf(before));
+    EXPECT_TRUE(window_.messages.empty());
 }
 
 TEST_F(TraceCommands, ARefusedFileAfterAGoodOneKeepsTheGoodSummary) {
@@ -182,15 +210,27 @@ TEST_F(TraceCommands, ALoadThatFailsLeavesThePreviousTraceUntouched) {
     }
 }
 
-TEST_F(TraceCommands, ShortAndUnreadableFilesTakeTheErrorPath) {
+// The error path shows "Error" and, on the next line, the reason in the
+// words the batch tool uses for the same file.
+TEST_F(TraceCommands, FailedOpensShowErrorAndTheReason) {
     std::vector<unsigned char> bytes = SacBuilder().Bytes();
     SacBuilder::WriteBytes(dir_ / "short.sac",
                            std::vector<unsigned char>(bytes.begin(), bytes.begin() + 400));
-    for (const std::filesystem::path& path : {dir_ / "short.sac", bad_year_, dir_.path()}) {
+    const std::pair<std::filesystem::path, std::string> cases[] = {
+        {dir_ / "short.sac",
+         "The file is too short for a SAC header: it has 400 bytes, and a SAC header takes 632."},
+        {bad_year_, "The reference time is not a valid date (NZYEAR -12345)."},
+        {dir_.path(), "Cannot open " + dir_.path().string() + ": it is a folder"},
+        {dir_ / "missing.sac",
+         "Cannot open " + (dir_ / "missing.sac").string() + ": No such file or directory"},
+    };
+    for (const auto& [path, reason] : cases) {
+        window_.chosen_files.push_back(good_);
+        OpenTraceFile(state_, window_);
         window_.chosen_files.push_back(path);
         OpenTraceFile(state_, window_);
-        EXPECT_EQ(window_.text1, "Error") << path;
-        EXPECT_FALSE(state_.trace);
+        EXPECT_EQ(window_.text1, "Error\r\n" + reason);
+        EXPECT_FALSE(state_.trace) << path;
     }
     EXPECT_TRUE(window_.messages.empty());
 }

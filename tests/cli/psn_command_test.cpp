@@ -96,16 +96,15 @@ TEST(CliPsnRealFiles, FailuresGetOneLineEachAndTheOthersAreStillDone) {
     RunResult run = RunCli({"psn", "--output-dir", out.path().string(), Data("testxy.sac"),
                             Data("missing.sac"), Data("seism.sac")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err.find(Data("testxy.sac") + ": Unknown data type\n"), 0u) << run.err;
+    EXPECT_EQ(
+        run.err.find(
+            Data("testxy.sac") +
+            ": Unknown data type: NZJDAY (the day of the year) is outside 1 to 366 in both byte "
+            "orders, so this is not a SAC binary file, or its header is damaged.\n"),
+        0u)
+        << run.err;
     EXPECT_NE(run.err.find("\n" + Data("missing.sac") + ": "), std::string::npos) << run.err;
     EXPECT_EQ(ReadFileBytes(out / "810329.103814.CDVQ.psn").size(), 4232u);
-
-    // A missing output folder is named in the failure line.
-    run = RunCli({"psn", "--output-dir", (out / "nowhere").string(), Data("seism.sac")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find((out / "nowhere" / "810329.103814.CDVQ.psn").string()),
-              std::string::npos)
-        << run.err;
 }
 
 }  // namespace

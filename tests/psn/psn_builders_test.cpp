@@ -153,7 +153,16 @@ TEST(PsnHeader, FieldsThatCannotBeWrittenFailTheBuild) {
         {"milliseconds 2148", [](trace::TraceInfo& i) { i.NZMSEC = 2148; }, "NZMSEC (2148)"},
         {"milliseconds -2148", [](trace::TraceInfo& i) { i.NZMSEC = -2148; }, "NZMSEC (-2148)"},
         {"milliseconds unset", [](trace::TraceInfo& i) { i.NZMSEC = -12345; }, "NZMSEC (-12345)"},
-        {"interval 0", [](trace::TraceInfo& i) { i.DELTA = 0.0f; }, "DELTA is 0"},
+        // Only a finite interval above 0 gives a usable sample rate.
+        {"interval 0", [](trace::TraceInfo& i) { i.DELTA = 0.0f; }, "DELTA is 0,"},
+        {"interval NaN", [](trace::TraceInfo& i) { i.DELTA = std::nanf(""); },
+         "DELTA is not a number (NaN),"},
+        {"interval unset", [](trace::TraceInfo& i) { i.DELTA = -12345.0f; },
+         "DELTA is -12345 (undefined),"},
+        {"interval -1", [](trace::TraceInfo& i) { i.DELTA = -1.0f; }, "DELTA is -1,"},
+        {"interval +Inf", [](trace::TraceInfo& i) { i.DELTA = INFINITY; }, "DELTA is infinite,"},
+        {"interval -Inf", [](trace::TraceInfo& i) { i.DELTA = -INFINITY; },
+         "DELTA is minus infinity,"},
     };
     for (const Case& c : cases) {
         trace::TraceInfo info = SampleInfo();
@@ -172,6 +181,8 @@ TEST(PsnHeader, FieldsThatCannotBeWrittenFailTheBuild) {
     EXPECT_EQ(BuildPSNHeader(info).StartTime.Nanoseconds, 2'147'000'000);
     info.NZMSEC = -2147;
     EXPECT_EQ(BuildPSNHeader(info).StartTime.Nanoseconds, -2'147'000'000);
+    info.DELTA = 1e-45f;  // the smallest positive float still gives a finite rate
+    EXPECT_EQ(BuildPSNHeader(info).SamplesPerSecond, 1.0 / static_cast<double>(1e-45f));
 }
 
 TEST(PsnEventBlock, DepthInKilometres) {

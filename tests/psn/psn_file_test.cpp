@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/atomic_file.h"
 #include "common/user_error.h"
 #include "psn/psn_builders.h"
 #include "support/temp_dir.h"
@@ -146,20 +147,18 @@ TEST(PsnFile, SmallTraceWholeFileReplacesALongerFile) {
 class FileSizeLimit {
   public:
     explicit FileSizeLimit(rlim_t bytes) {
-        old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        // As the programs do, so that crossing the limit fails the write
+        // rather than ending the process.
+        IgnoreFileSizeSignal();
         getrlimit(RLIMIT_FSIZE, &old_);
         rlimit limit = old_;
         limit.rlim_cur = bytes;
         setrlimit(RLIMIT_FSIZE, &limit);
     }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, old_handler_);
-    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
 
   private:
     rlimit old_{};
-    void (*old_handler_)(int) = nullptr;
 };
 
 TEST(PsnFile, FailedWriteLeavesTheOldFileAndNoLeftovers) {
@@ -232,6 +231,49 @@ TEST(PsnFileName, FromReferenceTimeStationAndLetter) {
         info.KSTNM = c.kstnm;
         EXPECT_EQ(PsnFileName(info, c.letter), c.name) << c.name;
     }
+}
+
+// Header texts that would put a folder separator or a control character into
+// the file name are refused; the message shows the name with its control
+// characters made visible, so it cannot act on a terminal either.
+TEST(PsnFileName, RefusesSeparatorsAndControlCharacters) {
+    struct Case {
+        std::string kstnm;
+        char letter;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"A\nB\x1b[2J", 'Z',
+         "Cannot create 050203.040506.A\\x0aB\\x1b[2JZ.psn: a file name cannot hold the control "
+         "character \\x0a"},
+        {"AB\x7f", 'Z',
+         "Cannot create 050203.040506.AB\\x7fZ.psn: a file name cannot hold the control "
+         "character \\x7f"},
+        {"\tAB", 'Z',
+         "Cannot create 050203.040506.\\x09ABZ.psn: a file name cannot hold the control "
+         "character \\x09"},
+        {"ABC", '\x01',
+         "Cannot create 050203.040506.ABC\\x01.psn: a file name cannot hold the control "
+         "character \\x01"},
+        {"A/B", 'Z',
+         "Cannot create 050203.040506.A/BZ.psn: a file name cannot hold the character /"},
+    };
+    for (const Case& c : cases) {
+        trace::TraceInfo info;
+        info.RefTime = {2005, 2, 3, 4, 5, 6};
+        info.KSTNM = c.kstnm;
+        try {
+            const std::string name = PsnFileName(info, c.letter);
+            ADD_FAILURE() << name << " was accepted";
+        } catch (const UserError& error) {
+            EXPECT_EQ(error.what(), c.message);
+        }
+    }
+    // Bytes above 0x7F are not control characters: kept as they are.
+    trace::TraceInfo info;
+    info.RefTime = {2005, 2, 3, 4, 5, 6};
+    info.KSTNM = "\xc3\xa9T";
+    EXPECT_EQ(PsnFileName(info, 'Z'), "050203.040506.\xc3\xa9TZ.psn");
 }
 
 }  // namespace

@@ -207,7 +207,7 @@ TEST(TraceFileOpen, NonRegularFilesAreRefusedWithTheirReason) {
             ADD_FAILURE() << "opened " << c.path;
         } catch (const UserError& failure) {
             EXPECT_EQ(std::string(failure.what()),
-                      "Cannot read " + c.path.string() + ": " + c.reason);
+                      "Cannot open " + c.path.string() + ": " + c.reason);
         }
     }
 }

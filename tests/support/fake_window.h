@@ -18,6 +18,7 @@ class FakeWindow : public app::WindowOps {
   public:
     std::string label1;
     std::string text1;
+    std::string status;
     std::string combo1 = "0";
     std::map<app::Control, bool> enabled = {{app::Control::MakePsn, false},
                                             {app::Control::SetUpSound, false},
@@ -33,6 +34,8 @@ class FakeWindow : public app::WindowOps {
 
     void SetLabel1(const std::string& text) override { label1 = text; }
     void SetText1(const std::string& text) override { text1 = text; }
+    void SetText1Message(const std::string& text) override { text1 = text; }
+    void ShowStatus(const std::string& text) override { status = text; }
     void SetEnabled(app::Control control, bool on) override { enabled[control] = on; }
     bool IsEnabled(app::Control control) const override { return enabled.at(control); }
     std::string Combo1Text() const override { return combo1; }
