@@ -67,6 +67,31 @@ def seeds_sac_path():
     }
 
 
+def mseed_record(samples, sequence=1, start=(2011, 70, 5, 46, 23), rate=20, encoding="int32"):
+    """One 512-byte miniSEED record, big-endian: the fixed header, a data
+    only blockette (1000) and the samples as 32-bit or 16-bit integers."""
+    year, day, hour, minute, second = start
+    code, size = {"int32": (3, "i"), "int16": (1, "h")}[encoding]
+    header = b"%06dD " % sequence + b"TEST " + b"00" + b"BHZ" + b"XX"
+    header += struct.pack(">HHBBBBH", year, day, hour, minute, second, 0, 0)
+    header += struct.pack(">HhhBBBBiHH", len(samples), rate, 1, 0, 0, 0, 1, 0, 64, 48)
+    blockette = struct.pack(">HHBBBB", 1000, 0, code, 1, 9, 0)
+    data = struct.pack(">%d%s" % (len(samples), size), *samples)
+    record = header + blockette + bytes(8) + data
+    return record.ljust(512, b"\0")
+
+
+def seeds_mseed_path():
+    wave = [int(1000 * math.sin(k / 5.0)) for k in range(100)]
+    return {
+        "one_record.mseed": mseed_record(wave),
+        # Two records of one channel a minute apart: two segments.
+        "gap.mseed": mseed_record(wave[:40], 1, encoding="int16")
+        + mseed_record(wave[40:80], 2, start=(2011, 70, 5, 47, 23), encoding="int16"),
+        "truncated.mseed": mseed_record(wave)[:200],
+    }
+
+
 def seeds_play_rate():
     texts = ["8000", "0", "-1", "44100.5", "8000.5", " +48000 ", "abc", "1e9",
              "1073741823", "1073741824", "", "  ", "0x10", "nan", "inf", "-0", "2.5e3"]
@@ -75,7 +100,8 @@ def seeds_play_rate():
 
 def main():
     root = pathlib.Path(__file__).resolve().parent / "corpus"
-    for target, seeds in (("sac_path", seeds_sac_path()), ("play_rate", seeds_play_rate())):
+    for target, seeds in (("sac_path", seeds_sac_path()), ("play_rate", seeds_play_rate()),
+                          ("mseed_path", seeds_mseed_path())):
         folder = root / target
         shutil.rmtree(folder, ignore_errors=True)
         folder.mkdir(parents=True)

@@ -4,4 +4,5 @@
 set(TREMORLINE_FUZZ_TARGETS
     sac_path
     play_rate
+    mseed_path
 )

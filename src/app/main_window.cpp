@@ -35,6 +35,7 @@
 #include "app/form_layout.h"
 #include "app/help_text.h"
 #include "app/psn_command.h"
+#include "app/segment_chooser.h"
 #include "app/sound_commands.h"
 #include "app/trace_commands.h"
 #include "app/twips.h"
@@ -66,6 +67,7 @@ QPushButton* MakeWrappingButton(const QString& caption, QWidget* parent) {
 constexpr int kPositionIntervalMs = 50;
 
 const QString kSacFilter = QStringLiteral("SAC Files (*.SAC)");
+const QString kMiniSeedFilter = QStringLiteral("miniSEED Files (*.mseed *.miniseed *.msd)");
 const QString kAllFilesFilter = QStringLiteral("All Files (*.*)");
 
 QString FromLocal(const std::string& text) {
@@ -428,7 +430,7 @@ std::optional<std::filesystem::path> Form1::ChooseTraceFile() {
     dialog.setObjectName("CommonDialog1");
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({kSacFilter, kAllFilesFilter});
+    dialog.setNameFilters({kSacFilter, kMiniSeedFilter, kAllFilesFilter});
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     // "*.*" asks for a dot in the name on this platform; the All Files choice
     // must show every file, so its pattern is widened to "*" (its text stays).
@@ -443,6 +445,10 @@ std::optional<std::filesystem::path> Form1::ChooseTraceFile() {
         return std::nullopt;
     }
     return std::filesystem::path(dialog.selectedFiles().front().toStdString());
+}
+
+std::optional<std::size_t> Form1::ChooseSegment(const std::vector<SegmentRow>& rows) {
+    return SegmentChooser::Ask(rows, this);
 }
 
 void Form1::mnuItemOpen_Click() {

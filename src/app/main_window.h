@@ -57,6 +57,7 @@ class Form1 : public QMainWindow, public WindowOps {
     void ShowMessage(const std::string& text) override;
     bool AskYesNo(const std::string& text) override;
     std::optional<std::filesystem::path> ChooseTraceFile() override;
+    std::optional<std::size_t> ChooseSegment(const std::vector<SegmentRow>& rows) override;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

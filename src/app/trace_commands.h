@@ -42,18 +42,28 @@ void OpenTraceFile(AppState& state, WindowOps& window);
 // Opens the file at `path` as File > Open does once a file is chosen (also
 // for a file dropped on the window): the old trace is closed, the file is
 // loaded, and outputs go to its folder from then on. Any failure shows
-// "Error" and the reason in Text1.
+// "Error" and the reason in Text1; a damaged miniSEED file also gets a
+// message saying why. Cancelling the choice among a miniSEED file's segments
+// puts everything back as it was before.
 void OpenTraceFile(AppState& state, WindowOps& window, const std::filesystem::path& path);
 
 // File > Close: close the trace file; the summary and loaded values stay.
 void CloseTraceFile(AppState& state, WindowOps& window);
 
-// Loads the SAC file at `path` and makes it the trace the commands work on.
-// A file readable in neither byte order is refused with "Unknown data type":
-// no trace is then loaded, and the window still shows the previous summary.
-// A failure to open, read or work out the trace's times throws, for the
-// caller's error path, and changes nothing.
-void LoadSacFile(AppState& state, WindowOps& window, const std::filesystem::path& path);
+// What a load of one trace file came to.
+enum class LoadOutcome {
+    Loaded,     // the trace is the one the commands work on
+    Refused,    // "Unknown data type" was shown; no trace is loaded
+    Cancelled,  // the user cancelled the choice of segment; nothing changed
+};
+
+// Loads the trace file at `path`, SAC or miniSEED, and makes its trace the
+// one the commands work on. A miniSEED file of several segments asks which
+// one; cancelling changes nothing. A file of neither kind is refused with
+// "Unknown data type": no trace is then loaded, and the window still shows
+// the previous summary. A failure to open, read or work out the trace's
+// times throws, for the caller's error path, and changes nothing.
+LoadOutcome LoadSacFile(AppState& state, WindowOps& window, const std::filesystem::path& path);
 
 // Shows the loaded trace's summary in Text1 and enables Make PSN.
 void ShowHeaderSummary(const AppState& state, WindowOps& window);

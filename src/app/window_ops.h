@@ -14,6 +14,17 @@
 
 namespace tremorline::app {
 
+// One line of the segment chooser: a continuous segment of a miniSEED file,
+// its columns as shown.
+struct SegmentRow {
+    std::string source;   // "IU.COLA.00.LHZ"
+    std::string start;    // time of the first sample
+    std::string end;      // time of the last sample
+    std::string samples;  // sample count
+    std::string rate;     // "1 Hz"
+    std::string before;   // the gap or overlap before it, empty for the first
+};
+
 // The controls whose enabled state the commands change.
 enum class Control { MakePsn, SetUpSound, PlaySound, SaveSound, StopSound };
 
@@ -41,6 +52,9 @@ class WindowOps {
     virtual bool AskYesNo(const std::string& text) = 0;
     // The Open dialog; nothing when the user cancels.
     virtual std::optional<std::filesystem::path> ChooseTraceFile() = 0;
+    // A modal list of the segments of a file holding several, the first
+    // selected; the index of the row chosen, nothing when the user cancels.
+    virtual std::optional<std::size_t> ChooseSegment(const std::vector<SegmentRow>& rows) = 0;
 };
 
 // A complete WAVE image in memory, shared with the player for as long as it

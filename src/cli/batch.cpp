@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "common/user_error.h"
+#include "trace/trace_loader.h"
 
 namespace tremorline::cli {
 namespace {
@@ -73,11 +74,18 @@ void RequireOutputFolder(const std::string& folder) {
     }
 }
 
-trace::LoadedTrace LoadTrace(const std::string& file) {
-    std::optional<trace::LoadedTrace> loaded = trace::LoadSacTrace(file);
+std::vector<trace::LoadedTrace> LoadTraces(const std::string& file, std::ostream& warnings) {
+    std::optional<std::vector<trace::LoadedTrace>> loaded = trace::LoadTraceFile(file);
     if (!loaded) {
         throw UserError(std::string(trace::kUnknownDataType) + ": " + sac::kUnknownDataTypeReason +
                         ".");
+    }
+    for (const trace::LoadedTrace& trace : *loaded) {
+        if (trace.segment) {
+            for (const std::string& note : trace.segment->notes) {
+                warnings << file << ": " << OneLine(note) << '\n' << std::flush;
+            }
+        }
     }
     return std::move(*loaded);
 }

@@ -38,9 +38,11 @@ void RunBatch(const std::vector<std::string>& files, const FileAction& action);
 // cannot be written.
 void RequireOutputFolder(const std::string& folder);
 
-// The trace file `file`, loaded as the window loads it. Throws UserError
-// when it cannot be, "Unknown data type" for a file readable in neither
-// byte order.
-trace::LoadedTrace LoadTrace(const std::string& file);
+// Every trace in the file `file`, loaded as the window loads it: one for a
+// SAC file, one per segment for a miniSEED file. Throws UserError when it
+// cannot be, "Unknown data type" for a file of neither kind. What the
+// library warned of while decoding goes to `warnings`, one "<file>: <note>"
+// line each, since the traces are still usable.
+std::vector<trace::LoadedTrace> LoadTraces(const std::string& file, std::ostream& warnings);
 
 }  // namespace tremorline::cli

@@ -41,17 +41,19 @@ files included), 1 otherwise, and 2 for a usage error.)";
 
 void WritePsnForTrace(const std::string& file, const std::filesystem::path& output_dir,
                       ExistingPsnFile existing, RunOutputs& outputs, std::ostream& report) {
-    const psn::PsnOutcome outcome = psn::MakePsnFile(
-        LoadTrace(file), output_dir,
-        [&](const std::string&) { return existing == ExistingPsnFile::Replace; },
-        [&](const std::filesystem::path& target) { outputs.RequireUnwritten(target); });
-    if (!outcome.written) {
-        report << file << ": kept " << outcome.path.string()
-               << " (it already holds data; --force replaces it)\n";
-        return;
+    for (const trace::LoadedTrace& trace : LoadTraces(file, std::cerr)) {
+        const psn::PsnOutcome outcome = psn::MakePsnFile(
+            trace, output_dir,
+            [&](const std::string&) { return existing == ExistingPsnFile::Replace; },
+            [&](const std::filesystem::path& target) { outputs.RequireUnwritten(target); });
+        if (!outcome.written) {
+            report << file << ": kept " << outcome.path.string()
+                   << " (it already holds data; --force replaces it)\n";
+            continue;
+        }
+        outputs.Written(outcome.path, file);
+        report << file << ": wrote " << outcome.path.string() << '\n';
     }
-    outputs.Written(outcome.path, file);
-    report << file << ": wrote " << outcome.path.string() << '\n';
 }
 
 void AddPsnCommand(CLI::App& app) {
@@ -63,7 +65,9 @@ void AddPsnCommand(CLI::App& app) {
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("psn", kDescription);
     command->footer(kExplanation);
-    command->add_option("FILE", options->files, "SAC trace files (binary, either byte order)")
+    command
+        ->add_option("FILE", options->files,
+                     "SAC (binary, either byte order) or miniSEED trace files")
         ->required();
     command
         ->add_option("--output-dir", options->output_dir,

@@ -9,6 +9,7 @@
 
 #include "cli/batch.h"
 #include "trace/header_summary.h"
+#include "trace/trace_loader.h"
 
 namespace tremorline::cli {
 namespace {
@@ -32,16 +33,21 @@ control bytes other than CR, LF and TAB are shown as \x1b and the like, so an
 escape sequence in a header cannot act on the terminal. Summaries follow one another, each
 starting with its file name line.
 
+A miniSEED file gives one summary per continuous segment: that of the SAC
+file converting the segment would give, except that the first line is the
+file name followed by the segment's source name, "test.mseed  IU.COLA.00.LHZ".
+
 A file that cannot be read, is readable in neither byte order ("Unknown data
 type") or whose reference or event time is not a valid date gets one line on
 standard error, "FILE: reason", and prints nothing; the other files are still
 done. The exit status is 0 when every file was summarised, 1 otherwise.)";
 
 void PrintSummary(const std::string& file) {
-    const trace::LoadedTrace trace = LoadTrace(file);
-    const std::string summary =
-        trace::HeaderSummaryText(trace.title, trace.header, trace.info, "\n");
-    std::cout << (::isatty(STDOUT_FILENO) == 1 ? trace::SummaryForTerminal(summary) : summary);
+    for (const trace::LoadedTrace& trace : LoadTraces(file, std::cerr)) {
+        const std::string summary =
+            trace::HeaderSummaryText(trace::SummaryTitle(trace), trace.header, trace.info, "\n");
+        std::cout << (::isatty(STDOUT_FILENO) == 1 ? trace::SummaryForTerminal(summary) : summary);
+    }
 }
 
 }  // namespace
@@ -50,7 +56,8 @@ void AddSummaryCommand(CLI::App& app) {
     auto files = std::make_shared<std::vector<std::string>>();
     CLI::App* command = app.add_subcommand("summary", kDescription);
     command->footer(kExplanation);
-    command->add_option("FILE", *files, "SAC trace files (binary, either byte order)")->required();
+    command->add_option("FILE", *files, "SAC (binary, either byte order) or miniSEED trace files")
+        ->required();
     command->callback([files] { RunBatch(*files, PrintSummary); });
 }
 

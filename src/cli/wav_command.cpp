@@ -22,7 +22,9 @@ byte, into DIR (the current folder by default). Nothing is played.
 
 The samples are centred on their mean and scaled so that the largest
 deviation becomes +-32760. The file is named after the trace file with
-".wav" in place of its last four characters: event.SAC gives event.wav. An
+".wav" in place of its last four characters: event.SAC gives event.wav;
+each segment of a miniSEED file is named as its converted SAC file would
+be, IU.COLA.00.LHZ.M.2010.058.065000.wav. An
 existing file of that name is replaced whole; a failure leaves it unchanged.
 No name is written twice in one run: of ANMO.BHZ, ANMO.BHN and ANMO.BHE only
 the first is written as ANMO.wav, and the others get "FILE: not written:
@@ -66,15 +68,16 @@ std::string RateOptionProblem(const sound::PlayRateReading& reading, const std::
 void WriteWavForTrace(const std::string& file, std::int32_t rate,
                       const std::filesystem::path& output_dir, RunOutputs& outputs,
                       std::ostream& report) {
-    const trace::LoadedTrace trace = LoadTrace(file);
-    // Checked before the samples are read: the name comes from the title.
-    outputs.RequireUnwritten(output_dir / sound::WaveFileName(trace.title));
-    sound::BuiltSound sound = sound::BuildSound(trace, sound::WaveHeader{});
-    sound::SetPlayRate(sound.header, rate);
-    const std::filesystem::path written =
-        sound::SaveSoundFile(output_dir, trace.title, sound.header, sound.wave_data);
-    outputs.Written(written, file);
-    report << file << ": wrote " << written.string() << '\n';
+    for (const trace::LoadedTrace& trace : LoadTraces(file, std::cerr)) {
+        // Checked before the samples are read: the name comes from the title.
+        outputs.RequireUnwritten(output_dir / sound::WaveFileName(trace.title));
+        sound::BuiltSound sound = sound::BuildSound(trace, sound::WaveHeader{});
+        sound::SetPlayRate(sound.header, rate);
+        const std::filesystem::path written =
+            sound::SaveSoundFile(output_dir, trace.title, sound.header, sound.wave_data);
+        outputs.Written(written, file);
+        report << file << ": wrote " << written.string() << '\n';
+    }
 }
 
 void AddWavCommand(CLI::App& app) {
@@ -86,7 +89,9 @@ void AddWavCommand(CLI::App& app) {
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("wav", kDescription);
     command->footer(kExplanation);
-    command->add_option("FILE", options->files, "SAC trace files (binary, either byte order)")
+    command
+        ->add_option("FILE", options->files,
+                     "SAC (binary, either byte order) or miniSEED trace files")
         ->required();
     command->add_option("--rate", options->rate, "Sample rate of the sound, samples per second")
         ->option_text("R")

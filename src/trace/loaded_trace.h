@@ -20,13 +20,32 @@
 
 namespace tremorline::trace {
 
+// Where a trace read from a miniSEED file lies in it, for choosing among the
+// file's segments and for the summary's first line.
+struct SegmentOrigin {
+    std::string source;  // "IU.COLA.00.LHZ"
+    std::string start;   // time of the first sample, "2010-02-27 06:50:00.069539"
+    std::string end;     // time of the last sample
+    double rate = 0.0;   // samples per second
+    std::int32_t count = 0;
+    // Seconds since the end of the channel's previous segment: negative for
+    // an overlap, empty for the channel's first segment.
+    std::optional<double> gap_before;
+    // What the library warned of while decoding the segment's records.
+    std::vector<std::string> notes;
+};
+
 struct LoadedTrace {
     std::filesystem::path path;
-    std::string title;  // the file's name without its folder (TraceFileTitle)
+    // The file's name without its folder (TraceFileTitle); for a miniSEED
+    // segment, the name its converted SAC file would have, so outputs are
+    // named as they would be after converting.
+    std::string title;
     sac::ByteOrder order = sac::ByteOrder::Unknown;  // the file's; never Unknown once loaded
     sac::SacHeader header;                           // converted to memory order
     TraceInfo info;                                  // copied and with its times computed
     std::shared_ptr<const SampleSource> samples;
+    std::optional<SegmentOrigin> segment;  // empty for a SAC file
 };
 
 // The message for a file readable in neither byte order.

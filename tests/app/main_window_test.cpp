@@ -160,13 +160,15 @@ class MainWindowTest : public QObject {
 
     void openDialogShowsSacFilesInAnyLetterCaseAndAllFiles() {
         QTemporaryDir dir;
-        for (const char* name : {"a.sac", "B.SAC", "c.Sac", "notes.txt", "noext"}) {
+        for (const char* name :
+             {"a.sac", "B.SAC", "c.Sac", "notes.txt", "noext", "d.mseed", "E.MSD", "f.miniseed"}) {
             QFile file(dir.filePath(name));
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
         Form1 window;
         QStringList filters;
         QStringList sac_files;
+        QStringList mseed_files;
         QStringList all_files;
         QTimer::singleShot(0, [&] {
             auto* dialog = window.findChild<QFileDialog*>("CommonDialog1");
@@ -192,16 +194,25 @@ class MainWindowTest : public QObject {
             sac_files = shown(3);
             // As the user picks the second choice from the list.
             auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
-            types->setCurrentIndex(1);
-            emit types->activated(1);
-            emit types->textActivated(types->currentText());
-            all_files = shown(5);
+            const auto pick = [types](int choice) {
+                types->setCurrentIndex(choice);
+                emit types->activated(choice);
+                emit types->textActivated(types->currentText());
+            };
+            pick(1);
+            mseed_files = shown(3);
+            pick(2);
+            all_files = shown(8);
             dialog->reject();
         });
         QVERIFY(!window.ChooseTraceFile().has_value());  // cancelled
-        QCOMPARE(filters, (QStringList{"SAC Files (*.SAC)", "All Files (*.*)"}));
+        QCOMPARE(filters,
+                 (QStringList{"SAC Files (*.SAC)", "miniSEED Files (*.mseed *.miniseed *.msd)",
+                              "All Files (*.*)"}));
         QCOMPARE(sac_files, (QStringList{"B.SAC", "a.sac", "c.Sac"}));
-        QCOMPARE(all_files, (QStringList{"B.SAC", "a.sac", "c.Sac", "noext", "notes.txt"}));
+        QCOMPARE(mseed_files, (QStringList{"E.MSD", "d.mseed", "f.miniseed"}));
+        QCOMPARE(all_files, (QStringList{"B.SAC", "E.MSD", "a.sac", "c.Sac", "d.mseed",
+                                         "f.miniseed", "noext", "notes.txt"}));
     }
 };
 

@@ -8,9 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <set>
@@ -20,6 +18,7 @@
 #include "common/sample_source.h"
 #include "mseed/mseed_reader.h"
 #include "support/mseed_builder.h"
+#include "support/mseed_converter.h"
 #include "support/sac_file_bytes.h"
 #include "support/temp_dir.h"
 
@@ -28,49 +27,18 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::Encoding;
+using testing::FindConverter;
+using testing::FindExampleRecord;
 using testing::PackRecords;
 using testing::RecordRun;
 using testing::TempDir;
-
-std::optional<fs::path> FindConverter() {
-    const char* path = std::getenv("PATH");
-    std::string folders = path != nullptr ? path : "/usr/bin";
-    std::size_t from = 0;
-    while (from <= folders.size()) {
-        const std::size_t to = std::min(folders.find(':', from), folders.size());
-        const fs::path candidate = fs::path(folders.substr(from, to - from)) / "mseed2sac";
-        if (fs::is_regular_file(candidate)) {
-            return candidate;
-        }
-        from = to + 1;
-    }
-    return std::nullopt;
-}
-
-std::optional<fs::path> FindExampleRecord() {
-    for (const char* package : {"libmseed-doc", "libmseed-dev"}) {
-        const fs::path file = fs::path("/usr/share/doc") / package / "examples/test.mseed";
-        if (fs::is_regular_file(file)) {
-            return file;
-        }
-    }
-    return std::nullopt;
-}
-
-void WriteBytes(const fs::path& path, const std::vector<unsigned char>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
+using testing::WriteBytes;
 
 // Converts `input` with the tool into a folder of its own; the files it wrote.
 std::map<std::string, std::vector<unsigned char>> Convert(const fs::path& converter,
                                                           const fs::path& input,
                                                           const fs::path& folder) {
-    fs::create_directory(folder);
-    const std::string command = "cd '" + folder.string() + "' && '" + converter.string() +
-                                "' -f 3 '" + input.string() + "' >/dev/null 2>&1";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    EXPECT_TRUE(testing::RunConverter(converter, input, folder)) << input;
     std::map<std::string, std::vector<unsigned char>> files;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
         files[entry.path().filename().string()] = testing::ReadFileBytes(entry.path());

@@ -29,6 +29,8 @@ class FakeWindow : public app::WindowOps {
     std::vector<std::string> questions;  // every Yes/No question, in order
     std::deque<bool> answers;            // scripted answers; an empty script answers No
     std::deque<std::optional<std::filesystem::path>> chosen_files;  // empty: cancel
+    std::vector<std::vector<app::SegmentRow>> segment_lists;        // every chooser shown
+    std::deque<std::optional<std::size_t>> chosen_segments;         // empty: cancel
 
     void SetLabel1(const std::string& text) override { label1 = text; }
     void SetText1(const std::string& text) override { text1 = text; }
@@ -53,6 +55,15 @@ class FakeWindow : public app::WindowOps {
         }
         auto choice = chosen_files.front();
         chosen_files.pop_front();
+        return choice;
+    }
+    std::optional<std::size_t> ChooseSegment(const std::vector<app::SegmentRow>& rows) override {
+        segment_lists.push_back(rows);
+        if (chosen_segments.empty()) {
+            return std::nullopt;
+        }
+        auto choice = chosen_segments.front();
+        chosen_segments.pop_front();
         return choice;
     }
 };
