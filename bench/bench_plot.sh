@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Drawing benchmark: on a big-endian trace of 100 million samples (400 MB),
 # times reading the samples, building the min/max summary, redrawing the
 # full, 1 % and one-second views at 1600 x 500, and the whole PNG against a

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # PSN benchmark: tremorline-cli psn against a plain read-swap-write baseline
 # on a big-endian trace of 100 million samples (400 MB). Not a test: run it
 # by hand on a quiet machine.

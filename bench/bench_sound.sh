@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Sound benchmark: how long starting a play of a 100-million-sample image
 # holds the window's thread (beside building the image), what a play adds to
 # memory, and how much of one core converting a play to a 44100 Hz output

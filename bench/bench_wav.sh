@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # WAV benchmark: tremorline-cli wav (Set Up Sound + Save Sound of each trace)
 # against a plain read-scale-write baseline, on a big-endian trace of 100
 # million samples (400 MB). Not a test: run it by hand on a quiet machine.

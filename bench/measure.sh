@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the benchmark scripts: times a command as they all do.
 # Needs WORK (a scratch folder with out/ for outputs) and RUNS set.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Draws Tremorline's icon: a seismogram trace on a rounded square.
 
 Writes tremorline.svg (the scalable icon) and tremorline.png (32 x 32) from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // One fuzz target, written once and built two ways: with clang's libFuzzer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // What every fuzz target shares: feeding bytes in as a file, a scratch

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the fuzz targets' seed corpus: small synthetic inputs, each made on
 purpose to start the fuzzer at a case worth exploring. Run it again after
 changing it; the files it writes are committed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A miniSEED file from raw bytes, through everything the program does with
 // one: each continuous segment loaded as a trace, summarised, written as a
 // PSN file and built into a WAVE image and file, through the same pipeline

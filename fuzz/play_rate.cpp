@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text of the rate list, typed by the user, read as a play rate. Any
 // text gives a usable rate or a message; a usable rate goes into a WAVE
 // header as it is.

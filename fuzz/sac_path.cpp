@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A SAC file from raw bytes, through everything the program does with one:
 // load, summary, the PSN file, the sound levels, the WAVE image and file,
 // each through the same pipeline the window and the batch tool use. The

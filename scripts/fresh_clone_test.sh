@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Clones the committed state of the project into an empty temporary folder,
 # where nothing lies beside it, then configures it, builds the core tests and
 # runs them. A clone on its own must configure and pass, and report the tests

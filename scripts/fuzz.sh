@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets (the fuzz preset, clang-14) and runs each one
 # for SECONDS (60 by default) on a scratch copy of its seed corpus, so the
 # committed corpus is never written to. Any finding fails the run; its input

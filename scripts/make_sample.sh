@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Makes the bundled sample trace from real data: Debian's libmseed-doc ships
 # an example miniSEED record (IU.COLA, channel LHZ, 4200 samples at 1 Hz from
 # 2010-02-27 06:50 UTC: the surface waves of the Mw 8.8 Maule, Chile

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds Tremorline and opens it on the sample trace.
 set -euo pipefail
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what Tremorline needs to build, run and test on Debian 12, and only
 # what is missing.
 set -euo pipefail

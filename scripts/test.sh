@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds, and runs every test: once with warnings as
 # errors, once under AddressSanitizer and UndefinedBehaviorSanitizer; then
 # runs each fuzz target for a minute (scripts/fuzz.sh). Then a fresh clone of

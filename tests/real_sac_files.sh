@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Checks that the folder of real SAC files written by other programs holds
 # every file the tests read. Where the folder is absent the tests on those
 # files are left out of the run, and this test says so as a skip (exit 77).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The yardstick for `tremorline-cli plot`: the plainest program that makes
 // the same picture's substance. It reads a big-endian SAC trace's samples in
 // large chunks, takes each pixel column's min and max by scanning every

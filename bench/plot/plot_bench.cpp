@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Times the waveform drawing on a big SAC trace, loaded as the program loads
 // it: reading the samples, building the min/max summary, redrawing views of
 // it at 1600 x 500, and the whole PNG against a plain read-scan-draw program

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The plain baseline for the PSN benchmark: read a big-endian SAC file's
 // samples in one read, swap them in place, write the 4*NPTS bytes.
 //   baseline IN OUT [--fsync]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes a big-endian SAC trace of N samples (a slow sine) for the PSN
 // benchmark: make_big_sac PATH N
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How long starting a play of a big image holds the user-interface thread,
 // beside building the image itself, and how much memory a play adds. Run
 // inside a sound server with a null sink (bench/bench_sound.sh does).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How much of one core converting a play to a 44100 Hz output takes, for a
 // range of play rates: the whole sound is read as the output would pull it
 // (20 ms at a time) and the process's CPU time is divided by the sound's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The plain way to turn a SAC trace into a WAVE file, for the WAV benchmark:
 // read the samples, take their mean and extremes, scale to 16 bits and write
 // the file. No checks beyond what it needs to run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The boundary of every command: a failure inside it is shown to the user in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/courier_font.h"
 
 #include <QFontDatabase>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/form_layout.h"
 
 #include "app/twips.h"

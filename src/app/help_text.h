@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // HelpText: the modal viewer that shows a plain-text file kept with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tremorline: the program's identity and command line, then the main window.
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Form1, the main window: the summary text, the menus and the sound box. It

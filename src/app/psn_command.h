@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Make PSN: the loaded trace as a PSN Type 4 file in the output folder.

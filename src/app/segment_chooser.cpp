@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/segment_chooser.h"
 
 #include <QAbstractItemView>

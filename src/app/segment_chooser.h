@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The modal list that asks which segment of a miniSEED file to load when the

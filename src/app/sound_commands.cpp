@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/sound_commands.h"
 
 #include <filesystem>

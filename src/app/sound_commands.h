@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The Sound Box: Set Up Sound, Play Sound and Save Sound. Each command

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/trace_commands.h"
 
 #include <cstdio>

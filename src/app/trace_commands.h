@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Bringing a trace in and letting it go: start-up, File > Open, File > Close,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/waveform_window.h"
 
 #include <QKeyEvent>

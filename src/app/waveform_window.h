@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The waveform window: the loaded trace drawn with its axes and markers,

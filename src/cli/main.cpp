@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tremorline-cli: the batch tool. Each command works on SAC trace files
 // named on the command line, using the same core as the window.
 

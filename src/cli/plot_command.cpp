@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/plot_command.h"
 
 #include <charconv>
@@ -16,8 +17,8 @@ namespace {
 constexpr const char* kDescription = "Draw each trace as a PNG or SVG picture";
 
 constexpr const char* kExplanation =
-    R"(For each FILE in turn, draws the whole trace as the window's Waveform view
-draws it (the min/max of every pixel column, the time and amplitude axes and
+    R"(For each FILE in turn (each segment of a miniSEED file), draws the whole
+trace as the window's Waveform view draws it (the min/max of every pixel column, the time and amplitude axes and
 the header's markers) and writes it into DIR (the current folder by default)
 as a PNG image or an SVG drawing, W pixels wide and H high (1600x500 by
 default; each side 1 to 16000, at most 40000000 pixels in all). No display
@@ -43,13 +44,14 @@ bool IsUtf8Continuation(char c) {
 void WritePlotForTrace(const std::string& file, const std::filesystem::path& output_dir,
                        plot::PlotFormat format, QSize size, RunOutputs& outputs,
                        std::ostream& report) {
-    const trace::LoadedTrace trace = LoadTrace(file);
-    const std::filesystem::path output = output_dir / PlotFileName(trace.title, format);
-    outputs.RequireUnwritten(output);
-    std::optional<trace::MinMaxSummary> summary = trace::BuildMinMaxSummary(*trace.samples);
-    plot::WriteTracePlot(output, plot::PlotTraceOf(trace, *summary), format, size);
-    outputs.Written(output, file);
-    report << file << ": wrote " << output.string() << '\n';
+    for (const trace::LoadedTrace& trace : LoadTraces(file, std::cerr)) {
+        const std::filesystem::path output = output_dir / PlotFileName(trace.title, format);
+        outputs.RequireUnwritten(output);
+        std::optional<trace::MinMaxSummary> summary = trace::BuildMinMaxSummary(*trace.samples);
+        plot::WriteTracePlot(output, plot::PlotTraceOf(trace, *summary), format, size);
+        outputs.Written(output, file);
+        report << file << ": wrote " << output.string() << '\n';
+    }
 }
 
 }  // namespace

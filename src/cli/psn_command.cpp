@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/psn_command.h"
 
 #include <iostream>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/run_outputs.h"
 
 #include <system_error>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The files one run of the batch tool has written. Two traces can map to one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/wav_command.h"
 
 #include <iostream>

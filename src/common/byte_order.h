@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Byte-order helpers. Every multi-byte value is assembled from or split into

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Control bytes (below 0x20, and 0x7F) in header texts. They are kept as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The one half-to-even rounding and the one checked narrowing of the program.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Allocating room for a trace's samples. A trace can promise more samples

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Where a loaded trace's samples come from: a SAC file on disk, a miniSEED

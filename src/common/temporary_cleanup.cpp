@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/temporary_cleanup.h"
 
 #include <fcntl.h>

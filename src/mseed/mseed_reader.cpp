@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mseed/mseed_reader.h"
 
 #include <libmseed.h>

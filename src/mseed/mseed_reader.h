@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Reading a miniSEED file into continuous segments, each ready to be used as

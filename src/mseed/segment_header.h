@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // What a continuous miniSEED segment looks like once it is a SAC trace: the

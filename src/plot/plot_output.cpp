@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "plot/plot_output.h"
 
 #include <span>

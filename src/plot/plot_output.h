@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A trace drawn into a file's bytes: PNG or SVG of a given size, showing the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Drawing a trace with QPainter, the same for the waveform window, the PNG

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "psn/make_psn.h"
 
 #include <vector>

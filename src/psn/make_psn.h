@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Making the PSN Type 4 file of a loaded trace: the records, the file name,

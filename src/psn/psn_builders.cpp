@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "psn/psn_builders.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Filling the three PSN records from a loaded trace. Each build starts from

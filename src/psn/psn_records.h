@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The PSN Type 4 event file: a fixed header, a variable header of blocks, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The SAC binary header: 632 bytes ahead of the samples.

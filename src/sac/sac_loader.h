@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Reading a SAC binary file: the byte order, the header and the samples.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The samples of a SAC file, read from the open file whenever they are asked

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sac/trace_file.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The open SAC trace file. It stays open from a load until the next Open,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sound/make_sound.h"
 
 #include "sound/wave_data.h"

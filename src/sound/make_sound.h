@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Turning a loaded trace into sound, and saving it: Set Up Sound's work and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sound/play_position.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Where a playing sound has got, in the listener's terms: sound time heard and

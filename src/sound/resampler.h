@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The audio samples of a play, converted on the fly from the play rate to the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The levels of a trace's samples: their mean, which becomes the silent

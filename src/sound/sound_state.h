@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The sound state the main window owns: built by Set Up Sound, completed and

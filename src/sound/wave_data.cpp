@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sound/wave_data.h"
 
 #include "common/rounding.h"

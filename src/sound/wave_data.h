@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The audio samples: the trace centred on its mean and scaled so that its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The 44-byte header of a mono 16-bit PCM RIFF WAVE image, and the advice on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The complete WAVE image: the header's 44 bytes, then the audio samples as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The numbers and texts of a trace drawing's axes: where each sample stands

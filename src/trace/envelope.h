@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // What a drawing of the trace needs for one view: per pixel column the exact

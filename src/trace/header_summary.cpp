@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "trace/header_summary.h"
 
 #include <cstddef>

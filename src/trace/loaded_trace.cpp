@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "trace/loaded_trace.h"
 
 #include <span>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "trace/markers.h"
 
 #include <array>

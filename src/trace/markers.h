@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The moments the header marks on a trace: its begin and end, the event's

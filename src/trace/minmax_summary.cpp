@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "trace/minmax_summary.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The min/max summary of a trace's samples: the smallest and largest sample

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // TraceInfo: the header values the program works with, copied at each load,

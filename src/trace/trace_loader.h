@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Loading any trace file the program reads: a SAC file, tried first, or a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Filling TraceInfo at each load: the copied header values, then the times.

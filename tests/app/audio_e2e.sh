@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Plays through the real sound player into sound servers of its own, each
 # with one null sink, records the sinks' monitors and compares (the
 # comparisons are the player program's). Exit 77 (skipped) only when no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Plays through the window's real sound player while parec records the
 // output's monitor, and checks what was heard. Run by audio_e2e.sh inside its
 // own sound server with a null sink.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # --help and --version answer on the terminal and exit, without a display and
 # without opening a window (which, with no display, would end in the program's
 # no-display message instead).

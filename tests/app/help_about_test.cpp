@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The help text viewer, the About window and the help file itself, with the
 // real widgets on the offscreen platform.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installs the built project into a fresh prefix and checks what lands there:
 # the programs, the help text where the installed program looks for it, the
 # icons, the desktop entry and the SAC file type. Then runs the help viewer's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real Form1 as a desktop user meets it, on the offscreen platform: its
 // size and layout, the keys, dropping a file, a cancelled Open, the reason
 // for an error, where outputs go and what the window says about them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real Form1 on the offscreen platform: its controls, menus and states.
 
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening miniSEED files through the window's commands, with a fake window:
 // a file of one segment loads at once, a file of several asks which one, and
 // cancelling that question leaves the window exactly as it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The list that asks which segment of a miniSEED file to load, with the real
 // widgets on the offscreen platform, reached the way the window reaches it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real Form1 and its real player: Play Sound at a rate far below the
 // output's, Stop Sound by button and by Escape, a sound that ends by itself,
 // and the position label. Run by ctest against a null sink of its own

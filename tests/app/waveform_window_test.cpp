@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The waveform window on the offscreen platform: what it shows, how it
 // follows the main window's loads, zooming and panning, and the play cursor.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the built tremorline-cli as a process and checks what it writes to
 // stdout and stderr and its exit status.
 

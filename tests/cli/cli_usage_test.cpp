@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The batch tool as a process, for what concerns a whole run rather than one
 // trace: its version, usage errors and their status, the output folder, and
 // two traces that map to one output name.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The batch tool as a process under conditions a user or another program can
 // set up: a file size limit, two runs writing one name at once, header texts
 // meant for the terminal, and headers that cannot make a file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A miniSEED file given to the batch tool must give, segment by segment, the
 // summary, PSN file and WAVE file that the SAC files converted from it give:
 // byte for byte, apart from the summary's first line. Run on libmseed's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tremorline-cli plot, run as a process on built traces.
 
 #include <gtest/gtest.h>

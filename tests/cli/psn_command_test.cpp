@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The batch tool's psn command, run as a process: its options, kept and forced
 // files, failure lines and exit status. What a PSN file holds is checked by
 // the PSN tests; that the tool writes what the window writes, beside the wav

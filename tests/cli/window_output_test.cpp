@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The batch tool's wav and psn commands, run as a process, write what the
 // window writes for the same trace; the wav command's rate option and its
 // per-file failures.

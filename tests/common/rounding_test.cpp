@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/rounding.h"
 
 #include <gtest/gtest.h>

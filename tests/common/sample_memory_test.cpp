@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/sample_memory.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Checks the desktop entry and the SAC file type as a desktop sees them: the
 # entry passes desktop-file-validate without a remark, and the file type,
 # installed into a MIME database of its own, gives SAC traces in both byte

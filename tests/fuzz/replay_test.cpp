@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Replays each fuzz target's seed corpus and its regression files (inputs
 // that once found a fault) through the target's own code, in the normal
 // build with its sanitizers. A target's check that fails aborts the test.

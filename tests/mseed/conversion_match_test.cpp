@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Each segment read from a miniSEED file must be, header and samples, the SAC
 // file that the Debian mseed2sac tool writes for it, byte for byte, under the
 // same name. The tool is run here on the example record shipped with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mseed/segment_header.h"
 
 #include <gtest/gtest.h>

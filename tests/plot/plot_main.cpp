@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text needs a QGuiApplication; the drawing makes its own offscreen one, as
 // the batch tool does.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "plot/trace_plot.h"
 
 #include <gtest/gtest.h>

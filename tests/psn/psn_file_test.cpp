@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "psn/psn_file.h"
 
 #include <gtest/gtest.h>

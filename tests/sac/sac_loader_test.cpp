@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sac/sac_loader.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sac/sac_sample_source.h"
 
 #include <gtest/gtest.h>

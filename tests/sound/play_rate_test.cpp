@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sound/play_rate.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sound/resampler.h"
 
 #include <gtest/gtest.h>

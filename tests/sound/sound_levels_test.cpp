@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sound/sound_levels.h"
 
 #include <gtest/gtest.h>

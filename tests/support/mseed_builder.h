@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Builds miniSEED files in memory for tests with the library's own record

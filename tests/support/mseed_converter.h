@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The Debian miniSEED-to-SAC converter and libmseed's example record, when

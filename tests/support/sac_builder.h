@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Builds SAC binary files in memory for tests, so each case shows its input

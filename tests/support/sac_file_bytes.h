@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A SAC file's bytes, little-endian, as a SAC writer lays them out: the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "trace/axes.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "trace/number_forms.h"
 
 #include <gtest/gtest.h>

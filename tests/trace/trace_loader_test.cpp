@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which loader takes a file: SAC first, exactly as before, then miniSEED by
 // content; and how a segment's place among its channel's segments is shown.
 
