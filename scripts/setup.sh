@@ -8,8 +8,10 @@ packages=(
     # build
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-multimedia-dev qt6-svg-dev libcli11-dev libgtest-dev libxcb1-dev
-    # resampling the sound to the output's rate, and reading miniSEED
-    libsoxr-dev libmseed-dev
+    # resampling the sound to the output's rate, reading miniSEED, spectra
+    libsoxr-dev libmseed-dev libkissfft-dev
+    # keeping compiled objects between builds and clones
+    ccache
     # fuzzing the readers
     clang-14 libclang-rt-14-dev
     # Qt's audio output backend and a monospace font close to Courier New
@@ -23,6 +25,10 @@ packages=(
     pulseaudio pulseaudio-utils sox
     # tests: checking the desktop entry and the file type
     desktop-file-utils shared-mime-info libglib2.0-bin
+    # tests: the reference for the filters
+    python3-scipy
+    # tests: a one-node cluster for job arrays
+    slurm-wlm munge
     # benchmarks: elapsed time and peak memory of a command
     time
 )
