@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/batch.h"
+#include "cli/filter_options.h"
 #include "cli/run_outputs.h"
 #include "common/user_error.h"
 #include "trace/minmax_summary.h"
@@ -43,12 +44,19 @@ bool IsUtf8Continuation(char c) {
 
 void WritePlotForTrace(const std::string& file, const std::filesystem::path& output_dir,
                        plot::PlotFormat format, QSize size, RunOutputs& outputs,
-                       std::ostream& report) {
-    for (const trace::LoadedTrace& trace : LoadTraces(file, std::cerr)) {
-        const std::filesystem::path output = output_dir / PlotFileName(trace.title, format);
+                       std::ostream& report, const dsp::FilterRequest& filter) {
+    for (const trace::LoadedTrace& loaded : LoadTraces(file, std::cerr)) {
+        const std::filesystem::path output = output_dir / PlotFileName(loaded.title, format);
         outputs.RequireUnwritten(output);
+        std::string filter_name;
+        const trace::LoadedTrace trace =
+            ApplyFilter(loaded, filter, std::nullopt, file, std::cerr, &filter_name);
         std::optional<trace::MinMaxSummary> summary = trace::BuildMinMaxSummary(*trace.samples);
-        plot::WriteTracePlot(output, plot::PlotTraceOf(trace, *summary), format, size);
+        plot::PlotTrace view = plot::PlotTraceOf(trace, *summary);
+        if (!filter_name.empty()) {
+            view.title += "  (" + filter_name + ")";
+        }
+        plot::WriteTracePlot(output, view, format, size);
         outputs.Written(output, file);
         report << file << ": wrote " << output.string() << '\n';
     }
@@ -104,10 +112,11 @@ void AddPlotCommand(CLI::App& app) {
         std::string size = std::to_string(plot::kDefaultPlotWidth) + "x" +
                            std::to_string(plot::kDefaultPlotHeight);
         std::string format = "png";
+        FilterOptions filter;
     };
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("plot", kDescription);
-    command->footer(kExplanation);
+    command->footer(std::string(kExplanation) + "\n\n" + kFilterOptionsExplanation);
     command->add_option("FILE", options->files, "SAC trace files (binary, either byte order)")
         ->required();
     command
@@ -119,7 +128,9 @@ void AddPlotCommand(CLI::App& app) {
     command->add_option("--format", options->format, "png (the default) or svg")
         ->option_text("png|svg")
         ->check(CLI::IsMember({"png", "svg"}));
+    AddFilterOptions(*command, options->filter);
     command->callback([options] {
+        const dsp::FilterRequest filter = ReadFilterOptions(options->filter, AudibleBand::NoRate);
         const std::optional<QSize> size = ReadPlotSize(options->size);
         if (!size) {
             throw CLI::ValidationError(
@@ -137,7 +148,7 @@ void AddPlotCommand(CLI::App& app) {
         const plot::OffscreenGuiApplication gui;
         RunOutputs outputs;
         RunBatch(options->files, [&](const std::string& file) {
-            WritePlotForTrace(file, options->output_dir, format, *size, outputs, std::cout);
+            WritePlotForTrace(file, options->output_dir, format, *size, outputs, std::cout, filter);
         });
     });
 }

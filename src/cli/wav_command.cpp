@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/batch.h"
+#include "cli/filter_options.h"
 #include "sound/make_sound.h"
 #include "sound/play_rate.h"
 #include "sound/wave_header.h"
@@ -68,10 +69,11 @@ std::string RateOptionProblem(const sound::PlayRateReading& reading, const std::
 
 void WriteWavForTrace(const std::string& file, std::int32_t rate,
                       const std::filesystem::path& output_dir, RunOutputs& outputs,
-                      std::ostream& report) {
-    for (const trace::LoadedTrace& trace : LoadTraces(file, std::cerr)) {
+                      std::ostream& report, const dsp::FilterRequest& filter) {
+    for (const trace::LoadedTrace& loaded : LoadTraces(file, std::cerr)) {
         // Checked before the samples are read: the name comes from the title.
-        outputs.RequireUnwritten(output_dir / sound::WaveFileName(trace.title));
+        outputs.RequireUnwritten(output_dir / sound::WaveFileName(loaded.title));
+        const trace::LoadedTrace trace = ApplyFilter(loaded, filter, rate, file, std::cerr);
         sound::BuiltSound sound = sound::BuildSound(trace, sound::WaveHeader{});
         sound::SetPlayRate(sound.header, rate);
         const std::filesystem::path written =
@@ -86,10 +88,11 @@ void AddWavCommand(CLI::App& app) {
         std::vector<std::string> files;
         std::string rate;
         std::string output_dir;
+        FilterOptions filter;
     };
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("wav", kDescription);
-    command->footer(kExplanation);
+    command->footer(std::string(kExplanation) + "\n\n" + kFilterOptionsExplanation);
     command
         ->add_option("FILE", options->files,
                      "SAC (binary, either byte order) or miniSEED trace files")
@@ -101,7 +104,9 @@ void AddWavCommand(CLI::App& app) {
         ->add_option("--output-dir", options->output_dir,
                      "Folder for the WAVE files (default: the current folder)")
         ->option_text("DIR");
+    AddFilterOptions(*command, options->filter);
     command->callback([options] {
+        const dsp::FilterRequest filter = ReadFilterOptions(options->filter, AudibleBand::HasRate);
         const sound::PlayRateReading reading = sound::ReadPlayRate(options->rate);
         if (reading.kind != sound::PlayRateKind::Rate) {
             throw CLI::ValidationError(RateOptionProblem(reading, options->rate));
@@ -109,7 +114,7 @@ void AddWavCommand(CLI::App& app) {
         RequireOutputFolder(options->output_dir);
         RunOutputs outputs;
         RunBatch(options->files, [&](const std::string& file) {
-            WriteWavForTrace(file, reading.rate, options->output_dir, outputs, std::cout);
+            WriteWavForTrace(file, reading.rate, options->output_dir, outputs, std::cout, filter);
         });
     });
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/run_outputs.h"
+#include "dsp/filter_spec.h"
 
 namespace tremorline::cli {
 
@@ -17,10 +18,11 @@ namespace tremorline::cli {
 // trace's name with ".wav" for its last four characters. Reports
 // "FILE: wrote PATH" on `report`. Throws UserError when the trace gives no
 // sound, another trace of this run wrote that name (`outputs`) or the file
-// cannot be written, leaving any older file as it was.
+// cannot be written, leaving any older file as it was. With `filter` the
+// sound is that of the filtered trace.
 void WriteWavForTrace(const std::string& file, std::int32_t rate,
                       const std::filesystem::path& output_dir, RunOutputs& outputs,
-                      std::ostream& report);
+                      std::ostream& report, const dsp::FilterRequest& filter = {});
 
 // Adds "wav FILE... --rate R [--output-dir DIR]".
 void AddWavCommand(CLI::App& app);

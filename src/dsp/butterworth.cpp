@@ -40,20 +40,26 @@ Complex Product(const Roots& roots, Complex shift, double sign) {
     return product;
 }
 
-std::size_t RelativeDegree(const Zpk& f) { return f.p.size() - f.z.size(); }
+std::size_t RelativeDegree(const Zpk& f) {
+    return f.p.size() - f.z.size();
+}
 
 void LowPassToLowPass(Zpk& f, double wo) {
     const std::size_t degree = RelativeDegree(f);
-    for (Complex& r : f.z) r *= wo;
-    for (Complex& r : f.p) r *= wo;
+    for (Complex& r : f.z)
+        r *= wo;
+    for (Complex& r : f.p)
+        r *= wo;
     f.k *= std::pow(wo, static_cast<double>(degree));
 }
 
 void LowPassToHighPass(Zpk& f, double wo) {
     const std::size_t degree = RelativeDegree(f);
     const Complex gain = Product(f.z, 0.0, -1.0) / Product(f.p, 0.0, -1.0);
-    for (Complex& r : f.z) r = wo / r;
-    for (Complex& r : f.p) r = wo / r;
+    for (Complex& r : f.z)
+        r = wo / r;
+    for (Complex& r : f.p)
+        r = wo / r;
     f.z.insert(f.z.end(), degree, Complex(0.0));
     f.k *= gain.real();
 }
@@ -62,10 +68,13 @@ void LowPassToBandPass(Zpk& f, double wo, double bw) {
     const std::size_t degree = RelativeDegree(f);
     const auto split = [&](const Roots& roots) {
         Roots scaled;
-        for (const Complex& r : roots) scaled.push_back(r * (bw / 2.0));
+        for (const Complex& r : roots)
+            scaled.push_back(r * (bw / 2.0));
         Roots out;
-        for (const Complex& r : scaled) out.push_back(r + std::sqrt(r * r - wo * wo));
-        for (const Complex& r : scaled) out.push_back(r - std::sqrt(r * r - wo * wo));
+        for (const Complex& r : scaled)
+            out.push_back(r + std::sqrt(r * r - wo * wo));
+        for (const Complex& r : scaled)
+            out.push_back(r - std::sqrt(r * r - wo * wo));
         return out;
     };
     f.z = split(f.z);
@@ -80,13 +89,17 @@ void Bilinear(Zpk& f) {
     constexpr double fs2 = 4.0;
     const std::size_t degree = RelativeDegree(f);
     const Complex gain = Product(f.z, fs2, -1.0) / Product(f.p, fs2, -1.0);
-    for (Complex& r : f.z) r = (fs2 + r) / (fs2 - r);
-    for (Complex& r : f.p) r = (fs2 + r) / (fs2 - r);
+    for (Complex& r : f.z)
+        r = (fs2 + r) / (fs2 - r);
+    for (Complex& r : f.p)
+        r = (fs2 + r) / (fs2 - r);
     f.z.insert(f.z.end(), degree, Complex(-1.0));
     f.k *= gain.real();
 }
 
-bool IsReal(const Complex& c) { return c.imag() == 0.0; }
+bool IsReal(const Complex& c) {
+    return c.imag() == 0.0;
+}
 
 // One of each conjugate pair (positive imaginary part, the pair averaged),
 // sorted by real part, then the real roots sorted; the order the pairing
@@ -94,7 +107,8 @@ bool IsReal(const Complex& c) { return c.imag() == 0.0; }
 Roots ConjugatePairsThenReals(Roots roots) {
     const double tol = 100.0 * std::numeric_limits<double>::epsilon();
     std::stable_sort(roots.begin(), roots.end(), [](const Complex& a, const Complex& b) {
-        if (a.real() != b.real()) return a.real() < b.real();
+        if (a.real() != b.real())
+            return a.real() < b.real();
         return std::abs(a.imag()) < std::abs(b.imag());
     });
     Roots reals;
@@ -153,7 +167,8 @@ std::size_t Worst(const Roots& roots, const std::vector<std::size_t>& among) {
 
 std::vector<std::size_t> AllIndices(const Roots& roots) {
     std::vector<std::size_t> all(roots.size());
-    for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
+    for (std::size_t i = 0; i < all.size(); ++i)
+        all[i] = i;
     return all;
 }
 
@@ -194,7 +209,8 @@ Section SingleSection(const Roots& zeros, const Roots& poles) {
         }
         std::array<double, 3> out{};
         const std::size_t offset = 3 - c.size();
-        for (std::size_t i = 0; i < c.size(); ++i) out[offset + i] = c[i].real();
+        for (std::size_t i = 0; i < c.size(); ++i)
+            out[offset + i] = c[i].real();
         return out;
     };
     const std::array<double, 3> b = poly(zeros);
@@ -205,8 +221,10 @@ Section SingleSection(const Roots& zeros, const Roots& poles) {
 
 std::vector<Section> PairIntoSections(Zpk f) {
     // As many zeros as poles, and an even count of each.
-    while (f.z.size() < f.p.size()) f.z.emplace_back(0.0);
-    while (f.p.size() < f.z.size()) f.p.emplace_back(0.0);
+    while (f.z.size() < f.p.size())
+        f.z.emplace_back(0.0);
+    while (f.p.size() < f.z.size())
+        f.p.emplace_back(0.0);
     const std::size_t count = (f.p.size() + 1) / 2;
     if (f.p.size() % 2 == 1) {
         f.p.emplace_back(0.0);
@@ -235,7 +253,8 @@ std::vector<Section> PairIntoSections(Zpk f) {
             if (IsReal(p1)) {
                 std::vector<std::size_t> reals;
                 for (std::size_t i = 0; i < p.size(); ++i) {
-                    if (IsReal(p[i])) reals.push_back(i);
+                    if (IsReal(p[i]))
+                        reals.push_back(i);
                 }
                 p2 = Take(p, Worst(p, reals));
             }

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <system_error>
 
 #include "common/user_error.h"
@@ -59,9 +59,13 @@ std::string NotAFrequency(std::string_view text) {
 
 }  // namespace
 
-std::span<const FilterPreset> FilterPresets() { return kPresets; }
+std::span<const FilterPreset> FilterPresets() {
+    return kPresets;
+}
 
-bool ValidCorners(int corners) { return corners >= kMinCorners && corners <= kMaxCorners; }
+bool ValidCorners(int corners) {
+    return corners >= kMinCorners && corners <= kMaxCorners;
+}
 
 FilterSpecReading ReadFilterSpec(std::string_view spec) {
     const std::vector<std::string_view> parts = SplitColons(spec);
@@ -102,8 +106,8 @@ FilterSpecReading ReadFilterSpec(std::string_view spec) {
         }
         if (*low >= *high) {
             return {std::nullopt, "the lower corner " + FrequencyText(*low) +
-                                      " Hz is not below the upper corner " +
-                                      FrequencyText(*high) + " Hz"};
+                                      " Hz is not below the upper corner " + FrequencyText(*high) +
+                                      " Hz"};
         }
         request.kind = FilterKind::BandPass;
         request.low = *low;
@@ -121,7 +125,7 @@ FilterSpecReading ReadFilterSpec(std::string_view spec) {
             }
         }
     }
-    return {std::nullopt, "is no filter; give " + std::string(kKinds)};
+    return {std::nullopt, "unknown filter; give " + std::string(kKinds)};
 }
 
 std::string FrequencyText(double hertz) {
@@ -158,8 +162,7 @@ std::string TraceFilter::Description() const {
     return text;
 }
 
-TraceFilter FixFilter(const FilterRequest& request, double delta,
-                      std::optional<double> play_rate) {
+TraceFilter FixFilter(const FilterRequest& request, double delta, std::optional<double> play_rate) {
     if (!std::isfinite(delta) || delta <= 0.0) {
         throw UserError("cannot filter: DELTA (the sampling interval) is not a positive number.");
     }
@@ -208,14 +211,14 @@ TraceFilter FixFilter(const FilterRequest& request, double delta,
                         FrequencyText(filter.low) + " Hz is not below " + nyquist_text + ".");
     }
     if (filter.band == BandKind::BandPass && filter.high >= nyquist) {
-        filter.note = "the upper corner " + FrequencyText(filter.high) +
-                      " Hz is not below " + nyquist_text + ": filtered with a high-pass at " +
-                      FrequencyText(filter.low) + " Hz instead";
+        filter.note = "the upper corner " + FrequencyText(filter.high) + " Hz is not below " +
+                      nyquist_text + ": filtered with a high-pass at " + FrequencyText(filter.low) +
+                      " Hz instead";
         filter.band = BandKind::HighPass;
         filter.high = 0.0;
     }
-    filter.sections = DesignButterworth(filter.corners, filter.band, filter.low / nyquist,
-                                        filter.high / nyquist);
+    filter.sections =
+        DesignButterworth(filter.corners, filter.band, filter.low / nyquist, filter.high / nyquist);
     return filter;
 }
 

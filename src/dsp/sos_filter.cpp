@@ -108,7 +108,9 @@ void RunSections(const Section* sections, SectionState* state, std::size_t count
 SosCascade::SosCascade(std::vector<Section> sections)
     : sections_(std::move(sections)), state_(sections_.size()) {}
 
-void SosCascade::Reset() { std::fill(state_.begin(), state_.end(), SectionState{}); }
+void SosCascade::Reset() {
+    std::fill(state_.begin(), state_.end(), SectionState{});
+}
 
 namespace {
 

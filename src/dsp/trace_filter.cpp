@@ -35,8 +35,9 @@ void RefuseBadSamples(std::size_t bad) {
     if (bad == 0) {
         return;
     }
-    throw UserError("cannot filter: " + std::to_string(bad) +
-                    (bad == 1 ? " sample is not a finite number." : " samples are not finite numbers."));
+    throw UserError(
+        "cannot filter: " + std::to_string(bad) +
+        (bad == 1 ? " sample is not a finite number." : " samples are not finite numbers."));
 }
 
 void RefuseEmpty(const SampleSource& source) {
@@ -52,7 +53,8 @@ double CheckedMean(const SampleSource& source, const Progress& progress) {
     double sum = 0.0;
     const std::size_t bad = ForEachBlock(source, progress, source.Count(), 0,
                                          [&](std::size_t, std::span<const float> part) {
-                                             for (const float value : part) sum += value;
+                                             for (const float value : part)
+                                                 sum += value;
                                          });
     RefuseBadSamples(bad);
     return sum / static_cast<double>(source.Count());
@@ -66,22 +68,24 @@ std::vector<double> FilterTrace(const SampleSource& source, const TraceFilter& f
     const std::uint64_t passes = filter.zero_phase ? 3 : 2;
     const std::uint64_t total = passes * count;
     double sum = 0.0;
-    const std::size_t bad =
-        ForEachBlock(source, progress, total, 0, [&](std::size_t first, std::span<const float> part) {
-            double* out = samples.data() + first;
-            for (std::size_t i = 0; i < part.size(); ++i) {
-                out[i] = part[i];
-                sum += part[i];
-            }
-        });
+    const std::size_t bad = ForEachBlock(source, progress, total, 0,
+                                         [&](std::size_t first, std::span<const float> part) {
+                                             double* out = samples.data() + first;
+                                             for (std::size_t i = 0; i < part.size(); ++i) {
+                                                 out[i] = part[i];
+                                                 sum += part[i];
+                                             }
+                                         });
     RefuseBadSamples(bad);
     const double mean = sum / static_cast<double>(count);
 
     SosCascade cascade(filter.sections);
     for (std::size_t first = 0; first < count; first += kStreamBlock) {
         progress.Step(count + first, total);
-        const std::span<double> block(samples.data() + first, std::min(kStreamBlock, count - first));
-        for (double& value : block) value -= mean;
+        const std::span<double> block(samples.data() + first,
+                                      std::min(kStreamBlock, count - first));
+        for (double& value : block)
+            value -= mean;
         cascade.Run(block);
     }
     if (filter.zero_phase) {
@@ -102,13 +106,14 @@ void StreamCausal(const SampleSource& source, const TraceFilter& filter, double 
     RefuseEmpty(source);
     SosCascade cascade(filter.sections);
     std::vector<double> block(std::min(source.Count(), kStreamBlock));
-    const std::size_t bad = ForEachBlock(
-        source, progress, source.Count(), 0, [&](std::size_t, std::span<const float> part) {
-            const std::span<double> out(block.data(), part.size());
-            for (std::size_t i = 0; i < part.size(); ++i) out[i] = part[i] - mean;
-            cascade.Run(out);
-            sink(out);
-        });
+    const std::size_t bad = ForEachBlock(source, progress, source.Count(), 0,
+                                         [&](std::size_t, std::span<const float> part) {
+                                             const std::span<double> out(block.data(), part.size());
+                                             for (std::size_t i = 0; i < part.size(); ++i)
+                                                 out[i] = part[i] - mean;
+                                             cascade.Run(out);
+                                             sink(out);
+                                         });
     RefuseBadSamples(bad);
 }
 

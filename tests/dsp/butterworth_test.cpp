@@ -29,20 +29,24 @@ std::vector<double> Noise(std::size_t count, unsigned seed) {
     std::mt19937_64 gen(seed);
     std::normal_distribution<double> normal(3.0, 1.0);  // an offset, taken off as the mean
     std::vector<double> out(count);
-    for (double& v : out) v = normal(gen);
+    for (double& v : out)
+        v = normal(gen);
     return out;
 }
 
 void RemoveMean(std::vector<double>& samples) {
     double sum = 0.0;
-    for (const double v : samples) sum += v;
+    for (const double v : samples)
+        sum += v;
     const double mean = sum / static_cast<double>(samples.size());
-    for (double& v : samples) v -= mean;
+    for (double& v : samples)
+        v -= mean;
 }
 
 double Peak(const std::vector<double>& samples) {
     double peak = 0.0;
-    for (const double v : samples) peak = std::max(peak, std::abs(v));
+    for (const double v : samples)
+        peak = std::max(peak, std::abs(v));
     return peak;
 }
 
@@ -50,7 +54,8 @@ std::vector<double> ReadDoubles(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::vector<double> out;
     double value = 0.0;
-    while (in.read(reinterpret_cast<char*>(&value), sizeof value)) out.push_back(value);
+    while (in.read(reinterpret_cast<char*>(&value), sizeof value))
+        out.push_back(value);
     return out;
 }
 
@@ -88,7 +93,9 @@ TEST(Butterworth, DesignAndFilteringMatchScipy) {
         {"low-pass, odd corners near Nyquist", BandKind::LowPass, 7, 0.0, 45.0, 100.0},
         {"band up to near Nyquist", BandKind::BandPass, 6, 0.5, 49.0, 100.0},
     };
-    if (std::system((std::string(TREMORLINE_SCIPY_PYTHON) + " -c 'import scipy' 2>/dev/null").c_str()) != 0) {
+    if (std::system(
+            (std::string(TREMORLINE_SCIPY_PYTHON) + " -c 'import scipy' 2>/dev/null").c_str()) !=
+        0) {
         GTEST_SKIP() << TREMORLINE_SCIPY_PYTHON << " has no SciPy to compare with";
     }
     testing::TempDir dir;
@@ -99,13 +106,11 @@ TEST(Butterworth, DesignAndFilteringMatchScipy) {
         out.write(reinterpret_cast<const char*>(noise.data()),
                   static_cast<std::streamsize>(noise.size() * sizeof(double)));
     }
-    std::string command = std::string(TREMORLINE_SCIPY_PYTHON) + " " +
-                          TREMORLINE_SCIPY_REFERENCE + " '" + (dir / "noise").string() + "' '" +
-                          (dir / "ref").string() + "'";
+    std::string command = std::string(TREMORLINE_SCIPY_PYTHON) + " " + TREMORLINE_SCIPY_REFERENCE +
+                          " '" + (dir / "noise").string() + "' '" + (dir / "ref").string() + "'";
     for (const Case& c : cases) {
         command += " " + KindName(c.kind) + ":" + std::to_string(c.corners) + ":" +
-                   FrequencyText(c.low) + ":" + FrequencyText(c.high) + ":" +
-                   FrequencyText(c.rate);
+                   FrequencyText(c.low) + ":" + FrequencyText(c.high) + ":" + FrequencyText(c.rate);
     }
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     RemoveMean(noise);
@@ -123,12 +128,13 @@ TEST(Butterworth, DesignAndFilteringMatchScipy) {
         ASSERT_EQ(ref.size(), 1 + 6 * count + 2 * noise.size());
         for (std::size_t s = 0; s < count; ++s) {
             const double* row = &ref[1 + 6 * s];
-            const double ours[6] = {sections[s].b0, sections[s].b1, sections[s].b2,
-                                    1.0,            sections[s].a1, sections[s].a2};
+            const double ours[6] = {sections[s].b0, sections[s].b1, sections[s].b2, 1.0,
+                                    sections[s].a1, sections[s].a2};
             const double b_scale = std::max({std::abs(row[0]), std::abs(row[1]), std::abs(row[2])});
             for (std::size_t k = 0; k < 6; ++k) {
                 const double scale = k < 3 ? b_scale : 1.0;
-                EXPECT_NEAR(ours[k], row[k], 1e-12 * scale) << "section " << s << " coefficient " << k;
+                EXPECT_NEAR(ours[k], row[k], 1e-12 * scale)
+                    << "section " << s << " coefficient " << k;
             }
         }
         for (const bool zero_phase : {false, true}) {
@@ -136,8 +142,8 @@ TEST(Butterworth, DesignAndFilteringMatchScipy) {
             std::vector<double> ours = noise;
             FilterSamples(ours, sections, zero_phase);
             const std::vector<double> theirs(
-                ref.begin() + static_cast<std::ptrdiff_t>(1 + 6 * count +
-                                                          (zero_phase ? noise.size() : 0)),
+                ref.begin() +
+                    static_cast<std::ptrdiff_t>(1 + 6 * count + (zero_phase ? noise.size() : 0)),
                 ref.begin() + static_cast<std::ptrdiff_t>(1 + 6 * count +
                                                           (zero_phase ? 2 : 1) * noise.size()));
             const double tolerance = 1e-9 * Peak(theirs);
@@ -160,7 +166,8 @@ double GainAt(const std::vector<Section>& sections, bool zero_phase, double hert
     FilterSamples(sine, sections, zero_phase);
     // The middle half, far from the transients at either end.
     double sum = 0.0;
-    for (std::size_t n = count / 4; n < 3 * count / 4; ++n) sum += sine[n] * sine[n];
+    for (std::size_t n = count / 4; n < 3 * count / 4; ++n)
+        sum += sine[n] * sine[n];
     const double rms = std::sqrt(sum / static_cast<double>(count / 2));
     return 20.0 * std::log10(rms * std::sqrt(2.0));
 }
@@ -222,7 +229,7 @@ TEST(SosCascade, BlocksGiveExactlyThePlainRecurrence) {
             }
         }
         for (const std::size_t block : {std::size_t{1}, std::size_t{2}, std::size_t{3},
-                                         std::size_t{1000}, std::size_t{5003}}) {
+                                        std::size_t{1000}, std::size_t{5003}}) {
             SCOPED_TRACE("blocks of " + std::to_string(block));
             std::vector<double> forward = noise;
             SosCascade cascade(sections);

@@ -47,10 +47,10 @@ TEST(FilterSpec, ReadsKindsAndPresetsAndRefusesTheRest) {
         {"highpass", std::nullopt, 0, 0, "written highpass:F"},
         {"lowpass:1:2", std::nullopt, 0, 0, "written lowpass:F"},
         {"lowpass:", std::nullopt, 0, 0, "\"\" is not a positive number"},
-        {"notch:50", std::nullopt, 0, 0, "is no filter"},
-        {"Local", std::nullopt, 0, 0, "is no filter"},
-        {"", std::nullopt, 0, 0, "is no filter"},
-        {"none:1", std::nullopt, 0, 0, "is no filter"},
+        {"notch:50", std::nullopt, 0, 0, "unknown filter"},
+        {"Local", std::nullopt, 0, 0, "unknown filter"},
+        {"", std::nullopt, 0, 0, "unknown filter"},
+        {"none:1", std::nullopt, 0, 0, "unknown filter"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.spec);
@@ -89,7 +89,12 @@ TEST(FilterSpec, FixedForTheTraceOrRefusedForIt) {
     const Row rows[] = {
         {"local", 4, 0.01, {}, "", "band-pass 1-10 Hz, 4 corners, zero phase", ""},
         // The band's top at or past Nyquist: a high-pass at the lower corner.
-        {"local", 2, 0.05, {}, "", "high-pass 1 Hz, 2 corners, zero phase",
+        {"local",
+         2,
+         0.05,
+         {},
+         "",
+         "high-pass 1 Hz, 2 corners, zero phase",
          "the upper corner 10 Hz is not below the Nyquist frequency of this trace, 10 Hz: "
          "filtered with a high-pass at 1 Hz instead"},
         // 20 Hz / 80 to 20 kHz / 80, capped at Nyquist: a high-pass at 0.25 Hz.
@@ -98,14 +103,37 @@ TEST(FilterSpec, FixedForTheTraceOrRefusedForIt) {
         // 100 Hz data played at 8000: sped up 80 times, 0.25 Hz and up.
         {"audible", 4, 0.01, 8000.0, "", "high-pass 0.25 Hz, 4 corners, zero phase",
          "the upper corner 50 Hz"},
-        {"bandpass:1:100000", 1, 0.01, {}, "", "high-pass 1 Hz, 1 corner, zero phase",
+        {"bandpass:1:100000",
+         1,
+         0.01,
+         {},
+         "",
+         "high-pass 1 Hz, 1 corner, zero phase",
          "the upper corner 100000 Hz"},
         // 1000 Hz data played at 44100: sped up 44.1 times, under Nyquist.
         {"audible", 4, 0.001, 44100.0, "", "band-pass 0.453515-453.515 Hz, 4 corners, zero phase",
          ""},
-        {"lowpass:50", 4, 0.01, {}, "the low-pass corner 50 Hz is not below the Nyquist frequency of this trace, 50 Hz", "", ""},
-        {"highpass:60", 4, 0.01, {}, "the high-pass corner 60 Hz is not below the Nyquist frequency", "", ""},
-        {"bandpass:50:60", 4, 0.01, {}, "the lower corner 50 Hz is not below the Nyquist frequency", "", ""},
+        {"lowpass:50",
+         4,
+         0.01,
+         {},
+         "the low-pass corner 50 Hz is not below the Nyquist frequency of this trace, 50 Hz",
+         "",
+         ""},
+        {"highpass:60",
+         4,
+         0.01,
+         {},
+         "the high-pass corner 60 Hz is not below the Nyquist frequency",
+         "",
+         ""},
+        {"bandpass:50:60",
+         4,
+         0.01,
+         {},
+         "the lower corner 50 Hz is not below the Nyquist frequency",
+         "",
+         ""},
         {"audible", 4, 0.01, 40.0, "the lower corner 50 Hz is not below", "", ""},
         {"audible", 4, 0.01, {}, "needs the rate", "", ""},
         {"local", 4, 0.0, {}, "DELTA (the sampling interval) is not a positive number", "", ""},
@@ -130,9 +158,9 @@ TEST(FilterSpec, FixedForTheTraceOrRefusedForIt) {
         EXPECT_EQ(filter.Description(), row.description);
         EXPECT_EQ(filter.note.substr(0, std::string(row.note).size()), row.note);
         EXPECT_EQ(filter.note.empty(), *row.note == '\0');
-        EXPECT_EQ(filter.sections.size(),
-                  static_cast<std::size_t>(filter.band == BandKind::BandPass ? row.corners
-                                                                              : (row.corners + 1) / 2));
+        EXPECT_EQ(filter.sections.size(), static_cast<std::size_t>(filter.band == BandKind::BandPass
+                                                                       ? row.corners
+                                                                       : (row.corners + 1) / 2));
     }
 }
 
@@ -180,7 +208,8 @@ TEST(TraceFilter, StreamedAndWholeAgree) {
     }
     const MemorySampleSource source(samples);
     double sum = 0.0;
-    for (const float v : samples) sum += v;
+    for (const float v : samples)
+        sum += v;
     const double mean = sum / static_cast<double>(samples.size());
     EXPECT_EQ(CheckedMean(source, Progress{}), mean);
 
@@ -188,16 +217,18 @@ TEST(TraceFilter, StreamedAndWholeAgree) {
         TraceFilter filter = FixFilter(Request("local"), 0.01);
         filter.zero_phase = zero_phase;
         std::vector<double> expected(samples.begin(), samples.end());
-        for (double& v : expected) v -= mean;
+        for (double& v : expected)
+            v -= mean;
         FilterSamples(expected, filter.sections, zero_phase);
         EXPECT_EQ(FilterTrace(source, filter, Progress{}), expected);
         if (!zero_phase) {
             std::vector<double> streamed;
-            StreamCausal(source, filter, mean,
-                         [&](std::span<const double> block) {
-                             streamed.insert(streamed.end(), block.begin(), block.end());
-                         },
-                         Progress{});
+            StreamCausal(
+                source, filter, mean,
+                [&](std::span<const double> block) {
+                    streamed.insert(streamed.end(), block.begin(), block.end());
+                },
+                Progress{});
             EXPECT_EQ(streamed, expected);
         }
     }
