@@ -57,6 +57,14 @@ std::string NotAFrequency(std::string_view text) {
     return "the corner \"" + std::string(text) + "\" is not a positive number of hertz";
 }
 
+// Six significant digits: a preset's corners read as given, a computed
+// audible band stays short.
+std::string ShortFrequencyText(double hertz) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", hertz);
+    return text;
+}
+
 }  // namespace
 
 std::span<const FilterPreset> FilterPresets() {
@@ -135,26 +143,17 @@ std::string FrequencyText(double hertz) {
     return error == std::errc() ? std::string(text, end) : std::string("?");
 }
 
-// Six significant digits: a preset's corners read as given, a computed
-// audible band stays short.
-std::string ShortFrequencyText(double hertz) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.6g", hertz);
-    return text;
-}
-
 std::string TraceFilter::Description() const {
-    const auto FrequencyText = ShortFrequencyText;
     std::string text;
     switch (band) {
         case BandKind::BandPass:
-            text = "band-pass " + FrequencyText(low) + "-" + FrequencyText(high) + " Hz";
+            text = "band-pass " + ShortFrequencyText(low) + "-" + ShortFrequencyText(high) + " Hz";
             break;
         case BandKind::HighPass:
-            text = "high-pass " + FrequencyText(low) + " Hz";
+            text = "high-pass " + ShortFrequencyText(low) + " Hz";
             break;
         case BandKind::LowPass:
-            text = "low-pass " + FrequencyText(high) + " Hz";
+            text = "low-pass " + ShortFrequencyText(high) + " Hz";
             break;
     }
     text += ", " + std::to_string(corners) + (corners == 1 ? " corner" : " corners");
@@ -172,7 +171,11 @@ TraceFilter FixFilter(const FilterRequest& request, double delta, std::optional<
     }
     const double nyquist = 0.5 / delta;
     const std::string nyquist_text =
-        "the Nyquist frequency of this trace, " + FrequencyText(nyquist) + " Hz";
+        "the Nyquist frequency of this trace, " + ShortFrequencyText(nyquist) + " Hz";
+    // DELTA is held in single precision: 0.01 is 0.0099999998, which puts
+    // the Nyquist frequency of a 100 Hz trace a hair above 50 Hz. A corner
+    // within a millionth of it counts as on it.
+    const double usable = nyquist * (1.0 - 1e-6);
     TraceFilter filter;
     filter.corners = request.corners;
     filter.zero_phase = request.zero_phase;
@@ -201,19 +204,19 @@ TraceFilter FixFilter(const FilterRequest& request, double delta, std::optional<
             break;
         }
     }
-    if (filter.band == BandKind::LowPass && filter.high >= nyquist) {
-        throw UserError("cannot filter: the low-pass corner " + FrequencyText(filter.high) +
+    if (filter.band == BandKind::LowPass && filter.high >= usable) {
+        throw UserError("cannot filter: the low-pass corner " + ShortFrequencyText(filter.high) +
                         " Hz is not below " + nyquist_text + ".");
     }
-    if (filter.band != BandKind::LowPass && filter.low >= nyquist) {
+    if (filter.band != BandKind::LowPass && filter.low >= usable) {
         throw UserError(std::string("cannot filter: the ") +
                         (filter.band == BandKind::HighPass ? "high-pass" : "lower") + " corner " +
-                        FrequencyText(filter.low) + " Hz is not below " + nyquist_text + ".");
+                        ShortFrequencyText(filter.low) + " Hz is not below " + nyquist_text + ".");
     }
-    if (filter.band == BandKind::BandPass && filter.high >= nyquist) {
-        filter.note = "the upper corner " + FrequencyText(filter.high) + " Hz is not below " +
-                      nyquist_text + ": filtered with a high-pass at " + FrequencyText(filter.low) +
-                      " Hz instead";
+    if (filter.band == BandKind::BandPass && filter.high >= usable) {
+        filter.note = "the upper corner " + ShortFrequencyText(filter.high) + " Hz is not below " +
+                      nyquist_text + ": filtered with a high-pass at " +
+                      ShortFrequencyText(filter.low) + " Hz instead";
         filter.band = BandKind::HighPass;
         filter.high = 0.0;
     }
