@@ -32,7 +32,7 @@ TraceFilter FixFilterForTrace(const trace::LoadedTrace& trace, const FilterReque
 
 trace::LoadedTrace FilteredTrace(const trace::LoadedTrace& trace, const TraceFilter& filter,
                                  const Progress& progress) {
-    std::vector<float> samples = ToSingle(FilterTrace(*trace.samples, filter, progress));
+    std::vector<float> samples = ToSingle(FilterTrace(*trace.samples, filter, progress).span());
     trace::LoadedTrace filtered = trace;
     // The dependent range describes the samples now held, as the axis says.
     const auto [min, max] = std::minmax_element(samples.begin(), samples.end());

@@ -6,6 +6,7 @@
 #include <limits>
 #include <span>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "common/atomic_file.h"
@@ -144,15 +145,16 @@ SacOutcome WriteSacOutput(const trace::LoadedTrace& trace, const std::optional<T
     const bool set_range = from_sac_file || filter.has_value();
 
     DependentRange range;
-    std::vector<double> filtered;
+    std::optional<DoubleBuffer> filtered;
     double mean = 0.0;
     if (!filter) {
         if (set_range) {
             ForEachRecordedBlock(source, progress, [&](std::span<const float> b) { range.Add(b); });
         }
     } else if (filter->zero_phase) {
-        filtered = FilterTrace(source, *filter, progress);
-        AddAsSingle(range, filtered);
+        filtered.emplace(FilterTrace(source, *filter, progress, [&](std::span<const double> block) {
+            AddAsSingle(range, block);
+        }));
     } else {
         mean = CheckedMean(source, progress);
         StreamCausal(
@@ -169,7 +171,7 @@ SacOutcome WriteSacOutput(const trace::LoadedTrace& trace, const std::optional<T
     if (!filter) {
         ForEachRecordedBlock(source, progress, [&](std::span<const float> b) { writer.Write(b); });
     } else if (filter->zero_phase) {
-        writer.Write(std::span<const double>(filtered));
+        writer.Write(std::as_const(*filtered).span());
     } else {
         StreamCausal(
             source, *filter, mean, [&](std::span<const double> block) { writer.Write(block); },

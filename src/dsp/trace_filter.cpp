@@ -60,11 +60,12 @@ double CheckedMean(const SampleSource& source, const Progress& progress) {
     return sum / static_cast<double>(source.Count());
 }
 
-std::vector<double> FilterTrace(const SampleSource& source, const TraceFilter& filter,
-                                const Progress& progress) {
+DoubleBuffer FilterTrace(const SampleSource& source, const TraceFilter& filter,
+                         const Progress& progress, const BlockDone& finished) {
     RefuseEmpty(source);
     const std::size_t count = source.Count();
-    std::vector<double> samples = AllocateSamples<double>(count);
+    DoubleBuffer buffer(count);
+    const std::span<double> samples = buffer.span();
     const std::uint64_t passes = filter.zero_phase ? 3 : 2;
     const std::uint64_t total = passes * count;
     double sum = 0.0;
@@ -87,17 +88,24 @@ std::vector<double> FilterTrace(const SampleSource& source, const TraceFilter& f
         for (double& value : block)
             value -= mean;
         cascade.Run(block);
+        if (finished && !filter.zero_phase) {
+            finished(block);
+        }
     }
     if (filter.zero_phase) {
         cascade.Reset();
         for (std::size_t done = 0; done < count; done += kStreamBlock) {
             progress.Step(2 * count + done, total);
             const std::size_t len = std::min(kStreamBlock, count - done);
-            cascade.RunBackward(std::span<double>(samples.data() + (count - done - len), len));
+            const std::span<double> block(samples.data() + (count - done - len), len);
+            cascade.RunBackward(block);
+            if (finished) {
+                finished(block);
+            }
         }
     }
     progress.Step(total, total);
-    return samples;
+    return buffer;
 }
 
 void StreamCausal(const SampleSource& source, const TraceFilter& filter, double mean,

@@ -15,6 +15,7 @@
 #include "common/progress.h"
 #include "common/sample_source.h"
 #include "dsp/filter_spec.h"
+#include "dsp/sample_buffer.h"
 #include "dsp/sos_filter.h"
 
 namespace tremorline::dsp {
@@ -26,8 +27,11 @@ inline constexpr std::size_t kStreamBlock = std::size_t{1} << 20;
 // double and one block of single precision samples. Throws UserError when a
 // sample is not finite (saying how many are not) or the source fails;
 // Cancelled when `progress` is stopped.
-std::vector<double> FilterTrace(const SampleSource& source, const TraceFilter& filter,
-                                const Progress& progress);
+// `finished`, when given, is handed each stretch of the result as soon as
+// it is final, while it is still in the cache.
+using BlockDone = std::function<void(std::span<const double>)>;
+DoubleBuffer FilterTrace(const SampleSource& source, const TraceFilter& filter,
+                         const Progress& progress, const BlockDone& finished = {});
 
 // The mean of the samples in double precision, after checking each is
 // finite; one pass over the source a block at a time.
