@@ -28,6 +28,7 @@
 #include "app/twips.h"
 #include "sac/sac_header.h"
 #include "support/sac_builder.h"
+#include "support/scratch_settings.h"
 
 using tremorline::app::Form1;
 using tremorline::app::Twips;
@@ -60,7 +61,7 @@ class MainWindowDesktopTest : public QObject {
     Q_OBJECT
 
   private:
-    QTemporaryDir settings_dir_;
+    tremorline::testing::ScratchSettings settings_{"main_window_desktop_test"};
 
     template <typename T = QWidget>
     static T* Find(const QObject& parent, const char* name) {
@@ -129,14 +130,7 @@ class MainWindowDesktopTest : public QObject {
     }
 
   private slots:
-    void initTestCase() {
-        QVERIFY(settings_dir_.isValid());
-        // The window's settings go to a folder of the test's own.
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings_dir_.path());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings_dir_.path());
-        QCoreApplication::setOrganizationName("TremorlineTest");
-        QCoreApplication::setApplicationName("main_window_desktop_test");
-    }
+    void initTestCase() { QVERIFY(settings_.IsValid()); }
     void init() { QSettings().clear(); }
 
     // ---- Size and layout ----
