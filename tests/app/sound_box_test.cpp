@@ -131,6 +131,17 @@ class SoundBoxTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(!stop->isEnabled(), 3000);
         QCOMPARE(label->text(), QString::fromUtf8("0:00 / 0:00  \u00D7400  03:04:07 UTC"));
         QVERIFY(Find<QPushButton>(window, "SaveWAVE")->isEnabled());
+
+        // Another trace opened while the sound plays: the line names the
+        // sound's own trace file.
+        PlayAt(window, "10");
+        QVERIFY(stop->isEnabled());
+        tremorline::testing::SacBuilder().Samples({1, 2, 3}).WriteTo(
+            folder_.filePath("other.SAC").toStdString());
+        window.StartUp(folder_.filePath("other.SAC").toStdString());
+        QTRY_VERIFY2(label->text().startsWith(QString::fromUtf8("quake.SAC  0:0")),
+                     qPrintable(label->text()));
+        QTest::mouseClick(stop, Qt::LeftButton);
     }
 
     void withoutOutputTheLabelSaysSo() {
