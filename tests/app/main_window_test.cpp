@@ -126,26 +126,6 @@ class MainWindowTest : public QObject {
         QVERIFY2(!text.contains('\r'), "CR LF line ends must not show");
     }
 
-    void startUpWithAMissingFileShowsError() {
-        Form1 window;
-        window.StartUp(TestFile("no-such-file.sac").toStdString());
-        QVERIFY(Find<QPlainTextEdit>(window, "Text1")->toPlainText().startsWith("Error\n"));
-        QVERIFY(!Enabled(window, "mnuMakePSN"));
-    }
-
-    void aFileNameOutsideAsciiShowsAsTheSystemWritesIt() {
-        if (!HaveRealFiles()) {
-            QSKIP("the real SAC files are not beside the project");
-        }
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QString::fromUtf8("s\u00e9isme.sac"));
-        QVERIFY(QFile::copy(TestFile("seism.sac"), path));
-        Form1 window;
-        window.StartUp(path.toStdString());
-        QString text = Find<QPlainTextEdit>(window, "Text1")->toPlainText();
-        QCOMPARE(text.section('\n', 0, 0), QString::fromUtf8("s\u00e9isme.sac"));
-    }
-
     void exitEndsTheProgramAtOnce() {
         Form1 window;
         window.show();
