@@ -89,8 +89,10 @@ std::optional<std::vector<LoadedTrace>> LoadTraceFile(const std::filesystem::pat
         try {
             std::rethrow_exception(sac_failure);
         } catch (const UserError& failure) {
-            // Only a regular file says more: it was too short for SAC.
-            if (const std::optional<std::vector<unsigned char>> head = ReadHead(path)) {
+            // A file too short for a SAC header may have been meant as
+            // miniSEED: say why it is not that either.
+            const std::optional<std::vector<unsigned char>> head = ReadHead(path);
+            if (head && head->size() < sac::kHeaderSize) {
                 throw UserError(std::string(failure.what()) + " Nor is it a miniSEED file: " +
                                 mseed::WhyNotMiniSeed(*head) + ".");
             }

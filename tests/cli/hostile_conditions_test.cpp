@@ -272,7 +272,8 @@ TEST(CliHostile, UnusableTracesAreRefusedInWords) {
          "The trace has no samples (NPTS is -5)."},
         {{"summary"},
          (dir / "short.sac").string(),
-         "The file is too short for a SAC header: it has 100 bytes, and a SAC header takes 632."},
+         "The file is too short for a SAC header: it has 100 bytes, and a SAC header takes 632. "
+         "Nor is it a miniSEED file: its first 6 bytes are not a record's sequence number."},
     };
     SacBuilder::WriteBytes(dir / "short.sac", std::vector<unsigned char>(100, 1));
     for (const Case& c : cases) {

@@ -66,8 +66,8 @@ TEST(OutputNames, CodesThatLeadOutOrHoldControlsAreRefusedByEveryOutput) {
         std::string says;     // in the message of wav and plot
     };
     const std::vector<Case> cases = {
-        {"up a folder", "/x   ", ". ", "Cannot create ./x.00.LHZ.M.2010.058.065000."},
-        {"absolute", "/tmp/", "/ ", "Cannot create //tmp/.00.LHZ.M.2010.058.065000."},
+        {"up a folder", "/x   ", ". ", "Cannot create ../x.00.LHZ.M.2010.058.065000."},
+        {"absolute", "/tmp/", "/ ", "Cannot create /./tmp/.00.LHZ.M.2010.058.065000."},
         {"escape sequence", "\x1b[2J ", "IU", "Cannot create IU.\\x1b[2J.00.LHZ.M."},
     };
     for (const Case& c : cases) {
