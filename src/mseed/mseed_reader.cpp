@@ -83,9 +83,15 @@ void QuietLibraryLog() {
     std::call_once(once, [] { ms_loginit(KeepLibraryMessage, "", KeepLibraryMessage, ""); });
 }
 
+// The reader's own refusal of a record, beside the library's codes (which
+// are not positive).
+constexpr int kSamplesPastRecord = 1;
+
 // The library's result codes, in words for the user.
 std::string ReasonInWords(int code) {
     switch (code) {
+        case kSamplesPastRecord:
+            return "its samples would run past the end of the record (its header is damaged)";
         case MS_NOTSEED:
             return "what follows is not a miniSEED record";
         case MS_WRONGLENGTH:
@@ -138,9 +144,60 @@ struct RecordHolder {
     // Decodes `length` bytes at `bytes`, which end in kSlack zero bytes more.
     // Only the parser that reports and returns is used: it never runs the
     // library's diagnostic dump, which can loop on a damaged blockette chain.
+    // The header is read first: the library decodes as many uncompressed
+    // samples as the header claims, also past the end of the record, so
+    // those must fit in it before the samples are decoded.
     int Parse(char* bytes, int length) {
         library_messages.Clear();
+        int code = msr_parse(bytes, length, &record, length, 0, 0);
+        if (code != MS_NOERROR) {
+            return code;
+        }
+        if (!SamplesFitInRecord(*record)) {
+            return kSamplesPastRecord;
+        }
         return msr_parse(bytes, length, &record, length, 1, 0);
+    }
+
+  private:
+    static bool SamplesFitInRecord(const MSRecord& header) {
+        if (header.fsdh == nullptr || header.samplecnt < 0) {
+            return false;
+        }
+        const std::int64_t data_offset = header.fsdh->data_offset;
+        if (header.samplecnt == 0) {
+            return true;
+        }
+        if (data_offset < static_cast<std::int64_t>(kFixedHeaderBytes) ||
+            data_offset > header.reclen) {
+            return false;
+        }
+        return header.samplecnt * SampleBytes(header.encoding) <= header.reclen - data_offset;
+    }
+
+    // Bytes per sample of the uncompressed encodings; 0 for the compressed
+    // ones, whose decoders stop at the end of the record themselves.
+    static std::int64_t SampleBytes(int encoding) {
+        switch (encoding) {
+            case DE_ASCII:
+                return 1;
+            case DE_INT16:
+            case DE_GEOSCOPE163:
+            case DE_GEOSCOPE164:
+            case DE_CDSN:
+            case DE_SRO:
+            case DE_DWWSSN:
+                return 2;
+            case DE_GEOSCOPE24:
+                return 3;
+            case DE_INT32:
+            case DE_FLOAT32:
+                return 4;
+            case DE_FLOAT64:
+                return 8;
+            default:
+                return 0;
+        }
     }
 };
 

@@ -260,6 +260,12 @@ TEST(ReadMiniSeed, BadInputIsRefusedWithItsReason) {
          "(msr_unpack_data(XX_TEST_00_BHZ_D): only decoded"},
         {"more samples claimed than held",
          damaged([&](Bytes& b) { PutBE16(b, kSecondRecord + 30, 5000); }), "record 2 at byte 512"},
+        {"16-bit samples past the record's end",
+         damaged([&](Bytes& b) {
+             b[kSecondRecord + 52] = 1;  // 16-bit integers, uncompressed
+             PutBE16(b, kSecondRecord + 30, 65535);
+         }),
+         "record 2 at byte 512: its samples would run past the end of the record"},
         {"unknown encoding", damaged([&](Bytes& b) { b[kSecondRecord + 52] = 99; }),
          "its samples are in an encoding that cannot be decoded"},
         {"record length 2^30", damaged([&](Bytes& b) { b[kSecondRecord + 54] = 30; }),
