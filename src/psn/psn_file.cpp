@@ -10,7 +10,7 @@
 
 #include "common/atomic_file.h"
 #include "common/byte_order.h"
-#include "common/control_bytes.h"
+#include "common/output_name.h"
 #include "common/user_error.h"
 #include "psn/psn_builders.h"
 #include "trace/number_forms.h"
@@ -85,20 +85,7 @@ std::string PsnFileName(const trace::TraceInfo& info, char component_letter) {
     name += TrimSpaces(info.KSTNM);
     name += component_letter;
     name += ".psn";
-    if (name.find('/') != std::string::npos) {
-        // Taken as a folder, the station name could place the file elsewhere.
-        throw UserError("Cannot create " + EscapeControlBytes(name) +
-                        ": a file name cannot hold the character /");
-    }
-    // A line end or an escape sequence in a file name misleads every listing
-    // and terminal that shows it. The name is shown with them made visible.
-    const auto control = std::find_if(name.begin(), name.end(), IsControlByte);
-    if (control != name.end()) {
-        throw UserError("Cannot create " + EscapeControlBytes(name) +
-                        ": a file name cannot hold the control character " +
-                        EscapeControlBytes(std::string_view(&*control, 1)));
-    }
-    return name;
+    return SafeOutputName(name);
 }
 
 bool HoldsData(const std::filesystem::path& path) {
