@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/atomic_file.h"
 #include "psn/psn_builders.h"
 #include "psn/psn_file.h"
 
@@ -26,6 +27,12 @@ PsnOutcome MakePsnFile(const trace::LoadedTrace& trace, const std::filesystem::p
         named(outcome.path);
     }
     const bool holds_data = HoldsData(outcome.path);
+    if (holds_data) {
+        // A file that could not be replaced (behind another user's link in
+        // a shared folder, say) is refused before anyone is asked about it,
+        // rather than reported as kept by choice.
+        const AtomicFile probe(outcome.path);
+    }
     if (holds_data && !replace(name)) {
         return outcome;
     }

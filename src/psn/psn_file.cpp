@@ -10,7 +10,7 @@
 
 #include "common/atomic_file.h"
 #include "common/byte_order.h"
-#include "common/control_bytes.h"
+#include "common/output_name.h"
 #include "common/user_error.h"
 #include "psn/psn_builders.h"
 #include "trace/number_forms.h"
@@ -34,11 +34,12 @@ std::string TimeStamp(const trace::DateTime& time) {
            trace::TwoDigitText(time.minute) + trace::TwoDigitText(time.second);
 }
 
-// The stamp of a year with other than four digits. Files made by earlier
-// versions of the program took the name's characters from fixed positions of
-// the text MM/DD/YYYY hh:mm:ss; with a shorter year those positions hold
-// other characters (the year 999 gives "9 0201.3:4:5"), and the names stay
-// as they were so that such files are still found and replaced.
+// The stamp of a year with other than four digits: the name's characters
+// come from the places that hold YYMMDD.hhmmss in the text MM/DD/YYYY
+// hh:mm:ss of a four-digit year. With a shorter year those places hold other
+// characters (the year 999 gives "9 0201.3:4:5"); the names are kept that way
+// so that a PSN file of such a trace gets the same name every time, and an
+// existing one is found and replaced.
 std::string TimeStampFromFixedTextPositions(std::string_view ref) {
     std::string stamp;
     stamp += Characters(ref, 9, 10);
@@ -89,20 +90,7 @@ std::string PsnFileName(const trace::TraceInfo& info, char component_letter) {
     name += TrimSpaces(info.KSTNM);
     name += component_letter;
     name += ".psn";
-    if (name.find('/') != std::string::npos) {
-        // Taken as a folder, the station name could place the file elsewhere.
-        throw UserError("Cannot create " + EscapeControlBytes(name) +
-                        ": a file name cannot hold the character /");
-    }
-    // A line end or an escape sequence in a file name misleads every listing
-    // and terminal that shows it. The name is shown with them made visible.
-    const auto control = std::find_if(name.begin(), name.end(), IsControlByte);
-    if (control != name.end()) {
-        throw UserError("Cannot create " + EscapeControlBytes(name) +
-                        ": a file name cannot hold the control character " +
-                        EscapeControlBytes(std::string_view(&*control, 1)));
-    }
-    return name;
+    return SafeOutputName(name);
 }
 
 bool HoldsData(const std::filesystem::path& path) {

@@ -7,6 +7,7 @@
 
 #include "common/atomic_file.h"
 #include "common/byte_order.h"
+#include "common/output_name.h"
 #include "common/user_error.h"
 
 namespace tremorline::sound {
@@ -98,7 +99,7 @@ std::string WaveFileName(std::string_view trace_file_title) {
             --end;
         }
     }
-    return std::string(trace_file_title.substr(0, end)) + ".wav";
+    return SafeOutputName(std::string(trace_file_title.substr(0, end)) + ".wav");
 }
 
 void WriteWaveFile(const std::filesystem::path& path, const WaveHeader& header,

@@ -331,7 +331,7 @@ TEST_F(SoundCommands, SaveNamesTheFileAfterTheTraceTitle) {
         const char* saved;
     } cases[] = {
         {"event.SAC", "event.wav"},
-        {".SAC", ".wav"},  // four characters: the name is the extension alone
+        {".SAC", "wav"},  // four characters: the extension alone, not hidden
     };
     for (const auto& c : cases) {
         Load({-1000, 3000, -500}, c.title);
