@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "psn/make_psn.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "common/atomic_file.h"
@@ -10,10 +12,15 @@
 namespace tremorline::psn {
 
 PsnOutcome MakePsnFile(const trace::LoadedTrace& trace, const std::filesystem::path& folder,
-                       const ReplaceExisting& replace, const TargetNamed& named) {
+                       const ReplaceExisting& replace, const TargetNamed& named,
+                       const Progress& progress) {
     PsnOutcome outcome;
     outcome.records = BuildPSNRecords(trace.info);
-    const std::vector<float> samples = trace::ReadSamples(trace);
+    // Reading and writing take about as long as each other.
+    const auto units = static_cast<std::uint64_t>(std::max(trace.info.NPTS, 0));
+    const std::vector<float> samples =
+        trace::ReadSamples(trace, ProgressStage(progress, 0, 2 * units));
+    const ProgressStage writing(progress, units, 2 * units);
     const std::string name = PsnFileName(trace.info, outcome.records.Header.ComponentLetter);
     outcome.path = folder / name;
     if (named) {
@@ -32,9 +39,10 @@ PsnOutcome MakePsnFile(const trace::LoadedTrace& trace, const std::filesystem::p
     // Leave to replace is given for the file seen now. Where there was none,
     // another run may still write the name before this file is complete:
     // `replace` is asked then, so that its file is not lost unasked.
-    outcome.written = holds_data ? WritePsnFile(outcome.path, outcome.records, samples)
-                                 : WritePsnFile(outcome.path, outcome.records, samples,
-                                                [&] { return replace(name); });
+    outcome.written = holds_data ? WritePsnFile(outcome.path, outcome.records, samples, {}, writing)
+                                 : WritePsnFile(
+                                       outcome.path, outcome.records, samples,
+                                       [&] { return replace(name); }, writing);
     return outcome;
 }
 
