@@ -6,20 +6,15 @@
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstring>
-#include <exception>
 #include <filesystem>
-#include <iostream>
 #include <optional>
-#include <system_error>
 #include <utility>
+#include <system_error>
 
 #include "common/user_error.h"
 #include "trace/trace_loader.h"
 
 namespace tremorline::cli {
-namespace {
-
-// One reason, one line: a line end inside a message would split the report.
 std::string OneLine(std::string text) {
     for (char& c : text) {
         if (c == '\n' || c == '\r') {
@@ -27,29 +22,6 @@ std::string OneLine(std::string text) {
         }
     }
     return text;
-}
-
-}  // namespace
-
-int RunForEachFile(const std::vector<std::string>& files, const FileAction& action,
-                   std::ostream& errors) {
-    int status = 0;
-    for (const std::string& file : files) {
-        try {
-            action(file);
-        } catch (const std::exception& failure) {
-            errors << file << ": " << OneLine(FailureReason(failure)) << '\n' << std::flush;
-            status = kSomeFilesFailed;
-        }
-    }
-    return status;
-}
-
-void RunBatch(const std::vector<std::string>& files, const FileAction& action) {
-    const int status = RunForEachFile(files, action, std::cerr);
-    if (status != 0) {
-        throw CLI::RuntimeError(status);
-    }
 }
 
 void RequireOutputFolder(const std::string& folder) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include <QBuffer>
+#include <QFontDatabase>
 #include <QPainter>
 #include <QSvgGenerator>
 
@@ -85,6 +86,10 @@ void WriteTracePlot(const std::filesystem::path& path, const PlotTrace& trace, P
     file.Write(std::as_bytes(
         std::span<const char>(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
     file.Commit();
+}
+
+void StartFonts() {
+    static_cast<void>(QFontDatabase::families());
 }
 
 OffscreenGuiApplication::OffscreenGuiApplication() {

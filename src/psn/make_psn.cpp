@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "psn/make_psn.h"
 
-#include <vector>
-
 #include "psn/psn_builders.h"
 #include "psn/psn_file.h"
 
@@ -12,7 +10,9 @@ PsnOutcome MakePsnFile(const trace::LoadedTrace& trace, const std::filesystem::p
                        const ReplaceExisting& replace, const TargetNamed& named) {
     PsnOutcome outcome;
     outcome.records = BuildPSNRecords(trace.info);
-    const std::vector<float> samples = trace::ReadSamples(trace);
+    // The samples are read a block at a time as the file is written; a trace
+    // that cannot give them all is refused here, before anything is asked.
+    trace::RequireSamples(trace);
     const std::string name = PsnFileName(trace.info, outcome.records.Header.ComponentLetter);
     outcome.path = folder / name;
     if (named) {
@@ -25,8 +25,8 @@ PsnOutcome MakePsnFile(const trace::LoadedTrace& trace, const std::filesystem::p
     // Leave to replace is given for the file seen now. Where there was none,
     // another run may still write the name before this file is complete:
     // `replace` is asked then, so that its file is not lost unasked.
-    outcome.written = holds_data ? WritePsnFile(outcome.path, outcome.records, samples)
-                                 : WritePsnFile(outcome.path, outcome.records, samples,
+    outcome.written = holds_data ? WritePsnFile(outcome.path, outcome.records, *trace.samples)
+                                 : WritePsnFile(outcome.path, outcome.records, *trace.samples,
                                                 [&] { return replace(name); });
     return outcome;
 }

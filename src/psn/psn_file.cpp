@@ -11,6 +11,7 @@
 #include "common/atomic_file.h"
 #include "common/byte_order.h"
 #include "common/control_bytes.h"
+#include "common/sample_memory.h"
 #include "common/user_error.h"
 #include "psn/psn_builders.h"
 #include "trace/number_forms.h"
@@ -50,6 +51,11 @@ std::string TimeStampFromFixedTextPositions(std::string_view ref) {
     stamp += Characters(ref, 18, 19);
     return stamp;
 }
+
+// Samples per block when they are read from their source as the file is
+// written: 4 MiB, large enough that the reads and writes cost no more than
+// one of the whole trace, small enough to stay in the processor's cache.
+constexpr std::size_t kStreamBlock = std::size_t{1} << 20;
 
 void WriteSamples(AtomicFile& file, std::span<const float> samples) {
     if constexpr (std::endian::native == std::endian::little) {
@@ -109,17 +115,16 @@ bool HoldsData(const std::filesystem::path& path) {
     return !error && size > 0;
 }
 
-bool WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
-                  std::span<const float> samples, const ReplaceTaken& replace_taken) {
-    if (records.Header.SampleCount < 0 ||
-        samples.size() != static_cast<std::size_t>(records.Header.SampleCount)) {
-        throw std::invalid_argument("PSN samples do not match the header's sample count");
-    }
-    AtomicFile file(path);
+namespace {
+
+void WriteRecords(AtomicFile& file, const PSNRecords& records) {
     file.Write(ToBytes(records.Header));
     file.Write(ToBytes(records.EventBlock));
     file.Write(records.EndBlock);
-    WriteSamples(file, samples);
+}
+
+// Puts the complete file in place as WritePsnFile describes.
+bool Place(AtomicFile& file, const ReplaceTaken& replace_taken) {
     constexpr std::array<unsigned char, kTrailerSize> kTrailer{};
     file.Write(kTrailer);
     if (replace_taken) {
@@ -132,6 +137,39 @@ bool WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
     }
     file.Commit();
     return true;
+}
+
+void RequireSampleCount(const PSNRecords& records, std::size_t count) {
+    if (records.Header.SampleCount < 0 ||
+        count != static_cast<std::size_t>(records.Header.SampleCount)) {
+        throw std::invalid_argument("PSN samples do not match the header's sample count");
+    }
+}
+
+}  // namespace
+
+bool WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
+                  std::span<const float> samples, const ReplaceTaken& replace_taken) {
+    RequireSampleCount(records, samples.size());
+    AtomicFile file(path);
+    WriteRecords(file, records);
+    WriteSamples(file, samples);
+    return Place(file, replace_taken);
+}
+
+bool WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
+                  const SampleSource& samples, const ReplaceTaken& replace_taken) {
+    const std::size_t count = samples.Count();
+    RequireSampleCount(records, count);
+    std::vector<float> block = AllocateSamples<float>(std::min(count, kStreamBlock));
+    AtomicFile file(path);
+    WriteRecords(file, records);
+    for (std::size_t first = 0; first < count; first += block.size()) {
+        const std::span<float> part(block.data(), std::min(block.size(), count - first));
+        samples.Read(first, part);
+        WriteSamples(file, part);
+    }
+    return Place(file, replace_taken);
 }
 
 }  // namespace tremorline::psn

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "common/sample_source.h"
 #include "psn/psn_records.h"
 #include "trace/trace_info.h"
 
@@ -42,5 +43,11 @@ using ReplaceTaken = std::function<bool()>;
 // was kept, true when the new file was written.
 bool WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
                   std::span<const float> samples, const ReplaceTaken& replace_taken = {});
+
+// As above, with the samples read from `samples` a block at a time while the
+// file is written, so that a trace of any length takes a few megabytes. A
+// read that fails leaves `path` as it was.
+bool WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
+                  const SampleSource& samples, const ReplaceTaken& replace_taken = {});
 
 }  // namespace tremorline::psn

@@ -8,9 +8,16 @@
 namespace tremorline::sound {
 
 std::vector<std::int16_t> BuildWaveData(std::span<const float> samples, const SoundLevels& levels) {
+    CheckedWaveScale(levels);  // refuses a trace without sound before the allocation
+    std::vector<std::int16_t> wave_data = AllocateSamples<std::int16_t>(samples.size());
+    ScaleWaveData(samples, levels, wave_data);
+    return wave_data;
+}
+
+void ScaleWaveData(std::span<const float> samples, const SoundLevels& levels,
+                   std::span<std::int16_t> out) {
     const double scale = CheckedWaveScale(levels);
     const double bias = levels.Bias;
-    std::vector<std::int16_t> wave_data = AllocateSamples<std::int16_t>(samples.size());
     for (std::size_t i = 0; i < samples.size(); ++i) {
         // Within +-32760 by construction when the levels came from these
         // samples; levels from elsewhere are caught here, never cast blindly.
@@ -18,9 +25,8 @@ std::vector<std::int16_t> BuildWaveData(std::span<const float> samples, const So
         if (!value) {
             throw UserError("A sample lies outside the sound levels of its trace.");
         }
-        wave_data[i] = *value;
+        out[i] = *value;
     }
-    return wave_data;
 }
 
 }  // namespace tremorline::sound

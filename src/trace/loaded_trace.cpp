@@ -29,7 +29,7 @@ std::optional<LoadedTrace> LoadSacTrace(const std::filesystem::path& path) {
     return trace;
 }
 
-std::vector<float> ReadSamples(const LoadedTrace& trace) {
+void RequireSamples(const LoadedTrace& trace) {
     if (trace.info.NPTS < 1) {
         throw UserError("The trace has no samples (NPTS is " + IntegerText(trace.info.NPTS) + ").");
     }
@@ -38,7 +38,11 @@ std::vector<float> ReadSamples(const LoadedTrace& trace) {
     // its file before the whole trace is allocated.
     float last = 0;
     source.Read(source.Count() - 1, std::span<float>(&last, 1));
-    return ReadAllSamples(source);
+}
+
+std::vector<float> ReadSamples(const LoadedTrace& trace) {
+    RequireSamples(trace);
+    return ReadAllSamples(*trace.samples);
 }
 
 }  // namespace tremorline::trace

@@ -65,4 +65,9 @@ std::optional<LoadedTrace> LoadSacTrace(const std::filesystem::path& path);
 // than its file is refused before anything is allocated for it.
 std::vector<float> ReadSamples(const LoadedTrace& trace);
 
+// The checks ReadSamples makes before it allocates anything, for work that
+// reads the samples a block at a time: throws UserError when NPTS is below 1
+// or the source cannot give the last sample.
+void RequireSamples(const LoadedTrace& trace);
+
 }  // namespace tremorline::trace
