@@ -8,8 +8,8 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
-#include <utility>
 #include <system_error>
+#include <utility>
 
 #include "common/user_error.h"
 #include "trace/trace_loader.h"

@@ -94,7 +94,8 @@ void AddPlotCommand(CLI::App& app) {
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("plot", kDescription);
     command->footer(std::string(kExplanation) + "\n\n" + kRunOptionsHelp);
-    AddRunOptions(*command, options->run, "SAC (binary, either byte order) or miniSEED trace files");
+    AddRunOptions(*command, options->run,
+                  "SAC (binary, either byte order) or miniSEED trace files");
     command
         ->add_option("--output-dir", options->output_dir,
                      "Folder for the pictures (default: the current folder)")
@@ -133,8 +134,7 @@ void AddPlotCommand(CLI::App& app) {
         draw.make = [gui_ready, format, size = *size](const trace::LoadedTrace& trace,
                                                       const std::filesystem::path& output,
                                                       TraceLog&) {
-            std::optional<trace::MinMaxSummary> summary =
-                trace::BuildMinMaxSummary(*trace.samples);
+            std::optional<trace::MinMaxSummary> summary = trace::BuildMinMaxSummary(*trace.samples);
             gui_ready.get();
             plot::WriteTracePlot(output, plot::PlotTraceOf(trace, *summary), format, size);
             return TraceStatus::Written;

@@ -52,7 +52,8 @@ void AddPsnCommand(CLI::App& app) {
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("psn", kDescription);
     command->footer(std::string(kExplanation) + "\n\n" + kRunOptionsHelp);
-    AddRunOptions(*command, options->run, "SAC (binary, either byte order) or miniSEED trace files");
+    AddRunOptions(*command, options->run,
+                  "SAC (binary, either byte order) or miniSEED trace files");
     command
         ->add_option("--output-dir", options->output_dir,
                      "Folder for the PSN files (default: the current folder)")

@@ -42,7 +42,6 @@ standard error, "FILE: reason", and prints nothing; the other files are still
 done. The exit status is 0 when every file was summarised, 1 otherwise.
 --report cannot be '-' here: the summaries are on standard output.)";
 
-
 }  // namespace
 
 void AddSummaryCommand(CLI::App& app) {

@@ -71,8 +71,9 @@ void AddRunOptions(CLI::App& command, RunOptions& options, const std::string& fi
         ->check(CLI::Range(1u, 256u));
     command.add_option("--shard", options.shard, "Do only the K-th of every N files")
         ->option_text("K/N");
-    command.add_option("--report", options.report,
-                       "Write one JSON line per trace to PATH ('-': standard output)")
+    command
+        .add_option("--report", options.report,
+                    "Write one JSON line per trace to PATH ('-': standard output)")
         ->option_text("PATH");
 }
 
@@ -109,8 +110,8 @@ std::string ReportLine(const std::string& input, const ReportEntry& entry) {
     return "{\"input\":" + JsonString(input) + ",\"segment\":" +
            (entry.segment == 0 ? std::string("null") : std::to_string(entry.segment)) +
            ",\"output\":" + (entry.output.empty() ? "null" : JsonString(entry.output.string())) +
-           ",\"status\":\"" + StatusName(entry.status) + "\",\"message\":" +
-           JsonString(entry.message) + ",\"seconds\":" + seconds + "}\n";
+           ",\"status\":\"" + StatusName(entry.status) +
+           "\",\"message\":" + JsonString(entry.message) + ",\"seconds\":" + seconds + "}\n";
 }
 
 // What one trace file gave, kept until its turn.
@@ -253,7 +254,8 @@ class Run {
                 results_[task] = FileResult{};
             }
             for (const TraceLog::Piece& piece : result.log.Pieces()) {
-                std::ostream& stream = piece.stream == TraceLog::Stream::Out ? std::cout : std::cerr;
+                std::ostream& stream =
+                    piece.stream == TraceLog::Stream::Out ? std::cout : std::cerr;
                 stream << piece.text << std::flush;
             }
             for (const ReportEntry& entry : result.entries) {
@@ -347,8 +349,8 @@ class Run {
                 entry.message = "wrote " + entry.output.string();
                 break;
             case TraceStatus::Kept:
-                entry.message =
-                    "kept " + entry.output.string() + " (it already holds data; --force replaces it)";
+                entry.message = "kept " + entry.output.string() +
+                                " (it already holds data; --force replaces it)";
                 break;
             case TraceStatus::Printed:
                 entry.message = "printed";

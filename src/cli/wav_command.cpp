@@ -80,7 +80,8 @@ void AddWavCommand(CLI::App& app) {
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("wav", kDescription);
     command->footer(std::string(kExplanation) + "\n\n" + kRunOptionsHelp);
-    AddRunOptions(*command, options->run, "SAC (binary, either byte order) or miniSEED trace files");
+    AddRunOptions(*command, options->run,
+                  "SAC (binary, either byte order) or miniSEED trace files");
     command->add_option("--rate", options->rate, "Sample rate of the sound, samples per second")
         ->option_text("R")
         ->required();

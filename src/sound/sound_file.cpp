@@ -33,7 +33,8 @@ bool HoldsData(const std::filesystem::path& path) {
 void WriteAudio(AtomicFile& file, std::span<std::int16_t> audio) {
     if constexpr (std::endian::native != std::endian::little) {
         for (std::int16_t& sample : audio) {
-            sample = static_cast<std::int16_t>(__builtin_bswap16(static_cast<std::uint16_t>(sample)));
+            sample =
+                static_cast<std::int16_t>(__builtin_bswap16(static_cast<std::uint16_t>(sample)));
         }
     }
     file.Write(std::as_bytes(std::span<const std::int16_t>(audio)));
