@@ -16,8 +16,9 @@ namespace {
 constexpr const char* kDescription = "Write each trace as a PSN Type 4 event file";
 
 constexpr const char* kExplanation =
-    R"(For each FILE in turn (each segment of a miniSEED file), writes the PSN Type 4 file that the window's Make PSN
-writes for it, byte for byte, into DIR (the current folder by default). Its
+    R"(For each FILE in turn (each segment of a miniSEED file), writes the PSN
+Type 4 file that the window's Make PSN writes for it, byte for byte, into DIR
+(the current folder by default), reading the samples a block at a time. Its
 name is formed from the reference time, the station and the component letter:
 YYMMDD.hhmmss.STATIONLETTER.psn, for example 050203.040506.ABCZ.psn.
 
@@ -31,11 +32,11 @@ whose name an earlier trace of the run has written is not written, and gets
 One line on standard output per trace: "FILE: wrote PATH" or "FILE: kept
 PATH ...", also when another run writes the same name at the same time: of
 two runs without --force only one writes, so that shards of one list run at
-once never lose a file either. A trace that cannot be read, is
-readable in neither byte order, has header values that cannot be written (a blank component name KCMPNM,
-NZMSEC outside -2147 to 2147, a DELTA that is not a positive number, a
-magnitude too large, a station name that would put "/" or a control character
-into the file name), whose name was already written in this run or whose file
+once never lose a file either. A trace that cannot be read, is readable
+in neither byte order, has header values that cannot be written (a blank
+component name KCMPNM, NZMSEC outside -2147 to 2147, a DELTA that is not a
+positive number, a magnitude too large, a station name that would put "/"
+or a control character into the file name), whose name was already written in this run or whose file
 cannot be written gets one line on standard error, "FILE: reason"; the other
 files are still done. A DIR that is missing or cannot be written is reported
 once, before any trace is read. The exit status is 0 when no trace failed (kept
