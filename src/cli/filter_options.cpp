@@ -3,6 +3,7 @@
 
 #include <charconv>
 
+#include "common/control_bytes.h"
 #include "dsp/filtered_trace.h"
 
 namespace tremorline::cli {
@@ -52,23 +53,21 @@ dsp::FilterRequest ReadFilterOptions(const FilterOptions& options, AudibleBand a
 
 std::optional<dsp::TraceFilter> FixFilterOption(const trace::LoadedTrace& trace,
                                                 const dsp::FilterRequest& request,
-                                                std::optional<double> play_rate,
-                                                const std::string& file, std::ostream& warnings) {
+                                                std::optional<double> play_rate, TraceLog& log) {
     if (!request.Active()) {
         return std::nullopt;
     }
     dsp::TraceFilter filter = dsp::FixFilterForTrace(trace, request, play_rate);
     if (!filter.note.empty()) {
-        warnings << file << ": " << filter.note << '\n' << std::flush;
+        log.Err(TerminalText(trace.path.string()) + ": " + TerminalText(filter.note) + "\n");
     }
     return filter;
 }
 
 trace::LoadedTrace ApplyFilter(const trace::LoadedTrace& trace, const dsp::FilterRequest& request,
-                               std::optional<double> play_rate, const std::string& file,
-                               std::ostream& warnings, std::string* description) {
-    const std::optional<dsp::TraceFilter> filter =
-        FixFilterOption(trace, request, play_rate, file, warnings);
+                               std::optional<double> play_rate, TraceLog& log,
+                               std::string* description) {
+    const std::optional<dsp::TraceFilter> filter = FixFilterOption(trace, request, play_rate, log);
     if (description != nullptr) {
         *description = filter ? filter->Description() : std::string();
     }

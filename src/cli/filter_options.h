@@ -7,9 +7,9 @@
 
 #include <CLI/CLI.hpp>
 #include <optional>
-#include <ostream>
 #include <string>
 
+#include "cli/trace_runner.h"
 #include "dsp/filter_spec.h"
 #include "trace/loaded_trace.h"
 
@@ -33,22 +33,20 @@ void AddFilterOptions(CLI::App& command, FilterOptions& options);
 // --filter, or the audible band where there is no rate.
 dsp::FilterRequest ReadFilterOptions(const FilterOptions& options, AudibleBand audible);
 
-// The trace to work on: `trace` itself when `request` is None, otherwise
-// the trace filtered. A change made to fit the trace (a band turned into a
-// high-pass) is said on `warnings` as "FILE: note". Throws UserError when
-// the trace cannot be filtered. `description`, when given, is set to the
-// filter's description ("band-pass 1-10 Hz, 4 corners, zero phase"), or
-// emptied for None.
-trace::LoadedTrace ApplyFilter(const trace::LoadedTrace& trace, const dsp::FilterRequest& request,
-                               std::optional<double> play_rate, const std::string& file,
-                               std::ostream& warnings, std::string* description = nullptr);
-
-// The request fixed for the trace, with any note said as ApplyFilter does;
-// nothing for kind None.
+// The request fixed for the trace; nothing for kind None. A change made to
+// fit the trace (a band turned into a high-pass) is said on `log`'s standard
+// error as "FILE: note". Throws UserError when the trace cannot be filtered.
 std::optional<dsp::TraceFilter> FixFilterOption(const trace::LoadedTrace& trace,
                                                 const dsp::FilterRequest& request,
-                                                std::optional<double> play_rate,
-                                                const std::string& file, std::ostream& warnings);
+                                                std::optional<double> play_rate, TraceLog& log);
+
+// The trace to work on: `trace` itself when `request` is None, otherwise
+// the trace filtered, with its note said as FixFilterOption says it.
+// `description`, when given, is set to the filter's description ("band-pass
+// 1-10 Hz, 4 corners, zero phase"), or emptied for None.
+trace::LoadedTrace ApplyFilter(const trace::LoadedTrace& trace, const dsp::FilterRequest& request,
+                               std::optional<double> play_rate, TraceLog& log,
+                               std::string* description = nullptr);
 
 // What the options do, for a command's --help.
 inline constexpr const char* kFilterOptionsExplanation =

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "cli/sac_command.h"
 
-#include <iostream>
 #include <memory>
-#include <vector>
+#include <optional>
+#include <string>
 
 #include "cli/batch.h"
 #include "cli/filter_options.h"
+#include "cli/trace_runner.h"
+#include "dsp/sac_output.h"
 
 namespace tremorline::cli {
 namespace {
@@ -43,40 +45,19 @@ error.)";
 
 }  // namespace
 
-void WriteSacForTrace(const std::string& file, const dsp::FilterRequest& filter,
-                      const std::filesystem::path& output_dir, dsp::ExistingOutput existing,
-                      RunOutputs& outputs, std::ostream& report) {
-    for (const trace::LoadedTrace& trace : LoadTraces(file, std::cerr)) {
-        const std::optional<dsp::TraceFilter> fixed =
-            FixFilterOption(trace, filter, std::nullopt, file, std::cerr);
-        const dsp::SacOutcome outcome = dsp::WriteSacOutput(
-            trace, fixed, output_dir, existing,
-            [&](const std::filesystem::path& target) { outputs.RequireUnwritten(target); },
-            Progress{});
-        if (!outcome.written) {
-            report << file << ": kept " << outcome.path.string()
-                   << " (it already holds data; --force replaces it)\n";
-            continue;
-        }
-        outputs.Written(outcome.path, file);
-        report << file << ": wrote " << outcome.path.string() << '\n';
-    }
-}
-
 void AddSacCommand(CLI::App& app) {
     struct Options {
-        std::vector<std::string> files;
+        RunOptions run;
         FilterOptions filter;
         std::string output_dir;
         bool force = false;
     };
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("sac", kDescription);
-    command->footer(std::string(kExplanation) + kFilterOptionsExplanation + kReporting);
-    command
-        ->add_option("FILE", options->files,
-                     "SAC (binary, either byte order) or miniSEED trace files")
-        ->required();
+    command->footer(std::string(kExplanation) + kFilterOptionsExplanation + kReporting + "\n\n" +
+                    kRunOptionsHelp);
+    AddRunOptions(*command, options->run,
+                  "SAC (binary, either byte order) or miniSEED trace files");
     AddFilterOptions(*command, options->filter);
     command
         ->add_option("--output-dir", options->output_dir,
@@ -89,10 +70,20 @@ void AddSacCommand(CLI::App& app) {
         RequireOutputFolder(options->output_dir);
         const dsp::ExistingOutput existing =
             options->force ? dsp::ExistingOutput::Replace : dsp::ExistingOutput::Keep;
-        RunOutputs outputs;
-        RunBatch(options->files, [&](const std::string& file) {
-            WriteSacForTrace(file, filter, options->output_dir, existing, outputs, std::cout);
-        });
+        const std::filesystem::path folder = options->output_dir;
+        TraceCommand sac;
+        sac.output = [folder](const trace::LoadedTrace& trace) {
+            return folder / dsp::SacFileName(trace.title);
+        };
+        sac.make = [filter, folder, existing](const trace::LoadedTrace& trace,
+                                              const std::filesystem::path&, TraceLog& log) {
+            const std::optional<dsp::TraceFilter> fixed =
+                FixFilterOption(trace, filter, std::nullopt, log);
+            const dsp::SacOutcome outcome =
+                dsp::WriteSacOutput(trace, fixed, folder, existing, {}, Progress{});
+            return outcome.written ? TraceStatus::Written : TraceStatus::Kept;
+        };
+        RunTraces(options->run, sac);
     });
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/atomic_file.h"
+#include "common/output_name.h"
 #include "common/user_error.h"
 #include "dsp/trace_filter.h"
 #include "psn/psn_file.h"
@@ -112,11 +113,15 @@ bool SameFile(const fs::path& a, const fs::path& b) {
 
 }  // namespace
 
+std::string SacFileName(std::string_view title) {
+    return SafeOutputName(title);
+}
+
 SacOutcome WriteSacOutput(const trace::LoadedTrace& trace, const std::optional<TraceFilter>& filter,
                           const fs::path& folder, ExistingOutput existing, const OutputNamed& named,
                           const Progress& progress) {
     SacOutcome outcome;
-    outcome.path = folder / trace.title;
+    outcome.path = folder / SacFileName(trace.title);
     if (named) {
         named(outcome.path);
     }

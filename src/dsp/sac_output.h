@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "common/progress.h"
 #include "dsp/filter_spec.h"
@@ -26,6 +28,11 @@ struct SacOutcome {
     std::filesystem::path path;
     bool written = false;  // false when the file held data and was kept
 };
+
+// The name of the SAC file written for a trace titled `title`: the title
+// itself, once it has passed the output name check (SafeOutputName). Throws
+// UserError for a title that cannot name a file in the output folder.
+std::string SacFileName(std::string_view title);
 
 // Told the target's path once it is named, before anything is read or
 // written; it may throw to stop there.
