@@ -11,6 +11,7 @@
 #include "cli/batch.h"
 #include "cli/plot_command.h"
 #include "cli/psn_command.h"
+#include "cli/sac_command.h"
 #include "cli/summary_command.h"
 #include "cli/wav_command.h"
 #include "common/atomic_file.h"
@@ -114,6 +115,7 @@ int main(int argc, char** argv) {
     tremorline::cli::AddPsnCommand(app);
     tremorline::cli::AddWavCommand(app);
     tremorline::cli::AddPlotCommand(app);
+    tremorline::cli::AddSacCommand(app);
 
     try {
         app.parse(argc, argv);

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "cli/batch.h"
+#include "cli/filter_options.h"
 #include "cli/trace_runner.h"
 #include "common/control_bytes.h"
 #include "common/output_name.h"
@@ -97,10 +98,12 @@ void AddPlotCommand(CLI::App& app) {
         std::string size = std::to_string(plot::kDefaultPlotWidth) + "x" +
                            std::to_string(plot::kDefaultPlotHeight);
         std::string format = "png";
+        FilterOptions filter;
     };
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("plot", kDescription);
-    command->footer(std::string(kExplanation) + "\n\n" + kRunOptionsHelp);
+    command->footer(std::string(kExplanation) + "\n\n" + kFilterOptionsExplanation + "\n\n" +
+                    kRunOptionsHelp);
     AddRunOptions(*command, options->run,
                   "SAC (binary, either byte order) or miniSEED trace files");
     command
@@ -112,7 +115,9 @@ void AddPlotCommand(CLI::App& app) {
     command->add_option("--format", options->format, "png (the default) or svg")
         ->option_text("png|svg")
         ->check(CLI::IsMember({"png", "svg"}));
+    AddFilterOptions(*command, options->filter);
     command->callback([options] {
+        const dsp::FilterRequest filter = ReadFilterOptions(options->filter, AudibleBand::NoRate);
         const std::optional<QSize> size = ReadPlotSize(options->size);
         if (!size) {
             throw CLI::ValidationError(
@@ -138,12 +143,19 @@ void AddPlotCommand(CLI::App& app) {
         draw.output = [folder, format](const trace::LoadedTrace& trace) {
             return folder / PlotFileName(trace.title, format);
         };
-        draw.make = [gui_ready, format, size = *size](const trace::LoadedTrace& trace,
-                                                      const std::filesystem::path& output,
-                                                      TraceLog&) {
+        draw.make = [gui_ready, format, size = *size, filter](const trace::LoadedTrace& loaded,
+                                                              const std::filesystem::path& output,
+                                                              TraceLog& log) {
+            std::string filter_name;
+            const trace::LoadedTrace trace =
+                ApplyFilter(loaded, filter, std::nullopt, log, &filter_name);
             std::optional<trace::MinMaxSummary> summary = trace::BuildMinMaxSummary(*trace.samples);
+            plot::PlotTrace view = plot::PlotTraceOf(trace, *summary);
+            if (!filter_name.empty()) {
+                view.title += "  (" + filter_name + ")";
+            }
             gui_ready.get();
-            plot::WriteTracePlot(output, plot::PlotTraceOf(trace, *summary), format, size);
+            plot::WriteTracePlot(output, view, format, size);
             return TraceStatus::Written;
         };
         draw.on_main_thread = [&] {

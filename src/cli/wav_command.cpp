@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/batch.h"
+#include "cli/filter_options.h"
 #include "cli/trace_runner.h"
 #include "common/control_bytes.h"
 #include "sound/make_sound.h"
@@ -82,10 +83,12 @@ void AddWavCommand(CLI::App& app) {
         std::string rate;
         std::string output_dir;
         bool force = false;
+        FilterOptions filter;
     };
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("wav", kDescription);
-    command->footer(std::string(kExplanation) + "\n\n" + kRunOptionsHelp);
+    command->footer(std::string(kExplanation) + "\n\n" + kFilterOptionsExplanation + "\n\n" +
+                    kRunOptionsHelp);
     AddRunOptions(*command, options->run,
                   "SAC (binary, either byte order) or miniSEED trace files");
     command->add_option("--rate", options->rate, "Sample rate of the sound, samples per second")
@@ -96,7 +99,9 @@ void AddWavCommand(CLI::App& app) {
                      "Folder for the WAVE files (default: the current folder)")
         ->option_text("DIR");
     command->add_flag("--force", options->force, "Replace output files that already hold data");
+    AddFilterOptions(*command, options->filter);
     command->callback([options] {
+        const dsp::FilterRequest filter = ReadFilterOptions(options->filter, AudibleBand::HasRate);
         const sound::PlayRateReading reading = sound::ReadPlayRate(options->rate);
         if (reading.kind != sound::PlayRateKind::Rate) {
             throw CLI::ValidationError(RateOptionProblem(reading, options->rate));
@@ -109,10 +114,13 @@ void AddWavCommand(CLI::App& app) {
         wav.output = [folder](const trace::LoadedTrace& trace) {
             return folder / sound::WaveFileName(trace.title);
         };
-        wav.make = [folder, rate, force](const trace::LoadedTrace& trace,
-                                         const std::filesystem::path&, TraceLog&) {
+        wav.make = [folder, rate, force, filter](const trace::LoadedTrace& trace,
+                                                 const std::filesystem::path&, TraceLog& log) {
+            // A filtered trace is held in memory and written by the same two
+            // passes, so its file is the one its samples would give unfiltered.
+            const trace::LoadedTrace sounded = ApplyFilter(trace, filter, rate, log);
             const sound::SoundFileOutcome outcome =
-                sound::WriteTraceSoundFile(trace, rate, folder, [force] { return force; });
+                sound::WriteTraceSoundFile(sounded, rate, folder, [force] { return force; });
             return outcome.written ? TraceStatus::Written : TraceStatus::Kept;
         };
         RunTraces(options->run, wav);

@@ -5,8 +5,8 @@
 
 namespace tremorline::cli {
 
-// Adds "wav FILE... --rate R [--output-dir DIR] [--force]" and the run
-// options.
+// Adds "wav FILE... --rate R [--filter SPEC] [--corners N] [--causal]
+// [--output-dir DIR] [--force]" and the run options.
 void AddWavCommand(CLI::App& app);
 
 }  // namespace tremorline::cli

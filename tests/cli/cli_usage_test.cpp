@@ -52,7 +52,7 @@ TEST(CliRun, UsageErrorsExitTwoAndSayWhatIsWrong) {
         std::string says;
     };
     const Case cases[] = {
-        {{}, "tremorline-cli: no command given; the commands are summary, psn, wav or plot\n"},
+        {{}, "tremorline-cli: no command given; the commands are summary, psn, wav, plot or sac\n"},
         {{"draw", trace}, "tremorline-cli: unknown command 'draw'; the commands are "},
         {{"--verbose", "psn", trace}, "tremorline-cli: unknown option --verbose\n"},
         {{"psn"}, "tremorline-cli: psn: no trace file given\n"},
