@@ -9,6 +9,7 @@
 #include "cli/batch.h"
 #include "cli/run_outputs.h"
 #include "common/user_error.h"
+#include "plot/spectrogram_plot.h"
 #include "trace/minmax_summary.h"
 
 namespace tremorline::cli {
@@ -32,6 +33,16 @@ one run: a trace whose name an earlier trace of the run has written is not
 written, and gets "FILE: not written: PATH was already written from OTHER
 in this run".
 
+With --spectrogram, the picture (1600x800 by default) holds the
+spectrogram under the waveform, on the same time axis: the power of each
+frequency from 0 Hz at the panel's bottom to the Nyquist frequency at its
+top, in dB, coloured from dark (the 5th percentile of the trace's powers)
+to yellow (their maximum). Each window of SECONDS (about 2.56 s, 64 to 4096
+samples, by default) loses its mean, is Hann-shaped and transformed; windows
+overlap by F (0 to below 1, 0.75 by default). A trace with no spectrogram
+(shorter than one window, DELTA not above 0, samples that are not numbers)
+fails, and nothing is written for it.
+
 One line on standard output per trace, "FILE: wrote PATH". A trace that
 cannot be read, or whose picture cannot be written, gets one line on
 standard error, "FILE: reason"; the other files are still done. The exit
@@ -42,16 +53,43 @@ bool IsUtf8Continuation(char c) {
 }
 
 void WritePlotForTrace(const std::string& file, const std::filesystem::path& output_dir,
-                       plot::PlotFormat format, QSize size, RunOutputs& outputs,
-                       std::ostream& report) {
+                       plot::PlotFormat format, QSize size,
+                       const std::optional<dsp::SpectrogramSettings>& spectrogram,
+                       RunOutputs& outputs, std::ostream& report) {
     for (const trace::LoadedTrace& trace : LoadTraces(file, std::cerr)) {
         const std::filesystem::path output = output_dir / PlotFileName(trace.title, format);
         outputs.RequireUnwritten(output);
         std::optional<trace::MinMaxSummary> summary = trace::BuildMinMaxSummary(*trace.samples);
-        plot::WriteTracePlot(output, plot::PlotTraceOf(trace, *summary), format, size);
+        if (spectrogram) {
+            plot::WriteTraceWithSpectrogram(output, plot::PlotTraceOf(trace, *summary),
+                                            *trace.samples, *spectrogram, format, size);
+        } else {
+            plot::WriteTracePlot(output, plot::PlotTraceOf(trace, *summary), format, size);
+        }
         outputs.Written(output, file);
         report << file << ": wrote " << output.string() << '\n';
     }
+}
+
+// The spectrogram settings the options ask for; a usage error when a value
+// is out of range.
+std::optional<dsp::SpectrogramSettings> SpectrogramChoice(bool wanted, bool window_given,
+                                                          double window, double overlap) {
+    if (const auto problem = window_given ? dsp::WindowSecondsProblem(window) : std::nullopt) {
+        throw CLI::ValidationError("--window", *problem);
+    }
+    if (const auto problem = dsp::OverlapProblem(overlap)) {
+        throw CLI::ValidationError("--overlap", *problem);
+    }
+    if (!wanted) {
+        return std::nullopt;
+    }
+    dsp::SpectrogramSettings settings;
+    if (window_given) {
+        settings.window_seconds = window;
+    }
+    settings.overlap = overlap;
+    return settings;
 }
 
 }  // namespace
@@ -104,6 +142,9 @@ void AddPlotCommand(CLI::App& app) {
         std::string size = std::to_string(plot::kDefaultPlotWidth) + "x" +
                            std::to_string(plot::kDefaultPlotHeight);
         std::string format = "png";
+        bool spectrogram = false;
+        double window = 0;
+        double overlap = dsp::kDefaultOverlap;
     };
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("plot", kDescription);
@@ -119,7 +160,21 @@ void AddPlotCommand(CLI::App& app) {
     command->add_option("--format", options->format, "png (the default) or svg")
         ->option_text("png|svg")
         ->check(CLI::IsMember({"png", "svg"}));
-    command->callback([options] {
+    command->add_flag("--spectrogram", options->spectrogram,
+                      "Draw the spectrogram under the waveform");
+    command
+        ->add_option("--window", options->window,
+                     "Spectrogram window in seconds (default: about 2.56)")
+        ->option_text("SECONDS");
+    command
+        ->add_option("--overlap", options->overlap,
+                     "Overlap of the spectrogram's windows, 0 to below 1 (default: 0.75)")
+        ->option_text("F");
+    command->callback([options, command] {
+        if (command->count("--spectrogram") != 0 && command->count("--size") == 0) {
+            options->size = std::to_string(plot::kDefaultPlotWidth) + "x" +
+                            std::to_string(plot::kDefaultSpectrogramPlotHeight);
+        }
         const std::optional<QSize> size = ReadPlotSize(options->size);
         if (!size) {
             throw CLI::ValidationError(
@@ -129,6 +184,9 @@ void AddPlotCommand(CLI::App& app) {
                               std::to_string(plot::kMaxPlotSide) + " and at most " +
                               std::to_string(plot::kMaxPlotPixels) + " pixels in all");
         }
+        const std::optional<dsp::SpectrogramSettings> spectrogram =
+            SpectrogramChoice(command->count("--spectrogram") != 0, command->count("--window") != 0,
+                              options->window, options->overlap);
         RequireOutputFolder(options->output_dir);
         const plot::PlotFormat format =
             options->format == "svg" ? plot::PlotFormat::Svg : plot::PlotFormat::Png;
@@ -137,7 +195,8 @@ void AddPlotCommand(CLI::App& app) {
         const plot::OffscreenGuiApplication gui;
         RunOutputs outputs;
         RunBatch(options->files, [&](const std::string& file) {
-            WritePlotForTrace(file, options->output_dir, format, *size, outputs, std::cout);
+            WritePlotForTrace(file, options->output_dir, format, *size, spectrogram, outputs,
+                              std::cout);
         });
     });
 }
