@@ -100,11 +100,11 @@ struct DbLimits {
 
 // How much memory the levels may take, and how many threads transform.
 struct SpectrogramBuildOptions {
+    // 0: as many as the processor has, at most 8.
+    unsigned threads = 0;
     // Powers held in all levels together, at most about 4/3 of this many:
     // 16 Mi values, 64 MiB for the finest level.
     std::size_t max_stored_values = std::size_t{1} << 24;
-    // 0: as many as the processor has, at most 8.
-    unsigned threads = 0;
 };
 
 class Spectrogram {
@@ -164,8 +164,9 @@ struct SpectrogramPicture {
 // `view` (sample positions, as the waveform's) on `width` columns and `rows`
 // rows. Column c covers the positions of the waveform's column c and shows
 // the mean power of the windows centred in it, or, where none is, of the
-// window whose centre is nearest. A row shows the strongest bin among the
-// frequencies it covers, so that a narrow line stays visible in a short
+// window whose centre is nearest. Zoomed in beyond the finest level of a very
+// long trace, the window in the column's middle stands for the column's few. A row shows the
+// strongest bin among the frequencies it covers, so that a narrow line stays visible in a short
 // panel. `samples` must be the source the spectrogram was built from.
 // Throws what the source throws.
 SpectrogramPicture ComputeSpectrogramPicture(const Spectrogram& spectrogram,

@@ -83,10 +83,6 @@ const std::array<QRgb, 256>& ViridisTable() {
     return table;
 }
 
-QRgb ColourOfDb(float db, const dsp::DbLimits& limits) {
-    return ViridisColour((db - limits.low) / (limits.high - limits.low));
-}
-
 QFont PanelFont() {
     QFont font;
     font.setPixelSize(kFontPixels);
@@ -179,12 +175,20 @@ QImage PictureImage(const dsp::SpectrogramPicture& picture, const dsp::DbLimits&
     if (image.isNull()) {
         return image;
     }
+    const std::array<QRgb, 256>& table = ViridisTable();
     const QRgb background = kBackground.rgb();
+    const auto low = static_cast<float>(limits.low);
+    const auto scale = static_cast<float>(255 / (limits.high - limits.low));
     for (std::size_t row = 0; row < picture.rows; ++row) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(row)));
         for (std::size_t column = 0; column < picture.width; ++column) {
             const float db = picture.At(column, row);
-            line[column] = std::isnan(db) ? background : ColourOfDb(db, limits);
+            if (std::isnan(db)) {
+                line[column] = background;
+                continue;
+            }
+            const float index = std::clamp((db - low) * scale + 0.5f, 0.0f, 255.0f);
+            line[column] = table[static_cast<std::size_t>(index)];
         }
     }
     return image;
