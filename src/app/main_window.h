@@ -21,6 +21,7 @@ class QAction;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QShortcut;
@@ -75,6 +76,8 @@ class Form1 : public QMainWindow, public WindowOps {
     void mnuItemAbout_Click();
     void mnuItemDetails_Click();
     void mnuWaveform_Click();
+    void mnuSpectrogram_Click(bool shown);
+    void mnuSpectrogramSettings_Click();
     void Command1_Click();
     void PlaySound_Click();
     void StopSound_Click();
@@ -92,6 +95,8 @@ class Form1 : public QMainWindow, public WindowOps {
     void RestoreSize();
     void SaveSize() const;
     QAction* ActionFor(Control control) const;
+    // View > Spectrogram and its settings.
+    void AddSpectrogramItems(QMenu* mnuView);
     // Shows the state's trace in the waveform window after a load that
     // completed; a refused load leaves the window as it was.
     void FollowLoadedTrace();
