@@ -4,6 +4,8 @@
 // waveform, its reasons for being empty, and its rebuilds.
 
 #include <QAction>
+#include <QLabel>
+#include <QLineEdit>
 #include <QSettings>
 #include <QWheelEvent>
 #include <QtTest>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/spectrogram_settings.h"
 #include "app/waveform_window.h"
 #include "plot/spectrogram_plot.h"
 #include "plot/trace_plot.h"
@@ -22,6 +25,8 @@
 #include "trace/loaded_trace.h"
 
 using tremorline::app::Form1;
+using tremorline::app::SpectrogramChoice;
+using tremorline::app::SpectrogramSettingsDialog;
 using tremorline::app::WaveformWindow;
 using tremorline::testing::FakePlayer;
 using tremorline::testing::SacBuilder;
@@ -188,6 +193,79 @@ class SpectrogramWindowTest : public QObject {
         QTRY_VERIFY(window.SpectrogramReady());
         QVERIFY(window.SpectrogramProblem().isEmpty());
         window.ShowTrace(Load(dir / "long.sac"));  // closing while it builds
+    }
+
+    // The settings dialog takes numbers in range, empty fields for "from the
+    // trace", and says what is wrong with anything else; the choice made is
+    // kept between runs.
+    void theSettingsDialogTakesOnlyWhatCanBeUsed_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("overlap");
+        QTest::addColumn<QString>("low");
+        QTest::addColumn<QString>("high");
+        QTest::addColumn<QString>("problem");  // empty: accepted
+        QTest::newRow("defaults") << ""
+                                  << ""
+                                  << ""
+                                  << ""
+                                  << "";
+        QTest::newRow("all chosen") << "5"
+                                    << "0.9"
+                                    << "-20"
+                                    << "60"
+                                    << "";
+        QTest::newRow("zero window") << "0"
+                                     << "0.5"
+                                     << ""
+                                     << ""
+                                     << "window must be";
+        QTest::newRow("text window") << "long"
+                                     << "0.5"
+                                     << ""
+                                     << ""
+                                     << "window must be";
+        QTest::newRow("overlap of one") << ""
+                                        << "1"
+                                        << ""
+                                        << ""
+                                        << "overlap must be";
+        QTest::newRow("negative overlap") << ""
+                                          << "-0.5"
+                                          << ""
+                                          << ""
+                                          << "overlap must be";
+        QTest::newRow("limits crossed") << ""
+                                        << ""
+                                        << "50"
+                                        << "40"
+                                        << "highest power";
+        QTest::newRow("limit not a number") << ""
+                                            << ""
+                                            << "x"
+                                            << ""
+                                            << "power limits";
+    }
+    void theSettingsDialogTakesOnlyWhatCanBeUsed() {
+        QFETCH(QString, window);
+        QFETCH(QString, overlap);
+        QFETCH(QString, low);
+        QFETCH(QString, high);
+        QFETCH(QString, problem);
+        SpectrogramSettingsDialog dialog(SpectrogramChoice{});
+        dialog.findChild<QLineEdit*>("txtWindow")->setText(window);
+        dialog.findChild<QLineEdit*>("txtOverlap")->setText(overlap);
+        dialog.findChild<QLineEdit*>("txtDbLow")->setText(low);
+        dialog.findChild<QLineEdit*>("txtDbHigh")->setText(high);
+        const std::optional<SpectrogramChoice> choice = dialog.Choice();
+        const QString said = dialog.findChild<QLabel*>("lblProblem")->text();
+        if (problem.isEmpty()) {
+            QVERIFY2(choice.has_value(), qPrintable(said));
+            choice->Save();
+            QCOMPARE(SpectrogramChoice::Load(), *choice);
+        } else {
+            QVERIFY(!choice.has_value());
+            QVERIFY2(said.contains(problem), qPrintable(said));
+        }
     }
 };
 
