@@ -10,6 +10,7 @@
 #include <exception>
 #include <utility>
 
+#include "app/app_state.h"
 #include "plot/spectrogram_plot.h"
 #include "plot/trace_plot.h"
 
@@ -170,7 +171,8 @@ void WaveformWindow::ZoomAround(double anchor, double factor) {
     }
 }
 
-void WaveformWindow::FollowPlayer() {
+void WaveformWindow::FollowPlayer(std::weak_ptr<const trace::LoadedTrace> sound_trace) {
+    sound_trace_ = std::move(sound_trace);
     MoveCursor();
     if (player_.IsPlaying()) {
         cursor_timer_.start();
@@ -182,6 +184,13 @@ void WaveformWindow::MoveCursor() {
         cursor_timer_.stop();
     }
     if (!trace_) {
+        return;
+    }
+    if (!SameTrace(sound_trace_, trace_)) {
+        if (cursor_) {
+            cursor_.reset();
+            update();
+        }
         return;
     }
     const std::size_t heard = player_.HeardSample();

@@ -3,7 +3,8 @@
 
 // The waveform window: the loaded trace drawn with its axes and markers,
 // zoomed with the wheel or + and −, panned by dragging, Home for the whole
-// trace, and a play cursor at the sample the player is heard at.
+// trace, and a play cursor at the sample the player is heard at, drawn only
+// over the trace the sound was made from.
 //
 // The min/max summary a drawing needs is built on a worker thread when a
 // trace is shown; until it is ready the window says "Reading…". Showing
@@ -66,9 +67,11 @@ class WaveformWindow : public QWidget {
     // Why the panel is empty, when it is.
     const QString& SpectrogramProblem() const { return spectrogram_.Problem(); }
 
-  public slots:
-    // A sound has started: the cursor follows the player until it stops.
-    void FollowPlayer();
+    // A sound made from `sound_trace` has started or stopped: while the
+    // trace on show is that one, the cursor follows the player until the
+    // sound stops, and stays where it stopped. Over any other trace no
+    // cursor is drawn.
+    void FollowPlayer(std::weak_ptr<const trace::LoadedTrace> sound_trace);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -99,6 +102,7 @@ class WaveformWindow : public QWidget {
     QString problem_;  // why the trace cannot be drawn, when it cannot
     trace::TraceView view_;
     std::optional<std::size_t> cursor_;
+    std::weak_ptr<const trace::LoadedTrace> sound_trace_;  // the trace the sound was made from
     QTimer cursor_timer_;
 
     // The envelope last drawn and what it was drawn for, so that a moving

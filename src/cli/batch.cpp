@@ -13,20 +13,22 @@
 #include <system_error>
 #include <utility>
 
+#include "common/control_bytes.h"
 #include "common/user_error.h"
 #include "trace/trace_loader.h"
 
 namespace tremorline::cli {
 namespace {
 
-// One reason, one line: a line end inside a message would split the report.
+// One reason, one line: a line end inside a message would split the report,
+// and what came from a file is shown with its control bytes made visible.
 std::string OneLine(std::string text) {
     for (char& c : text) {
         if (c == '\n' || c == '\r') {
             c = ' ';
         }
     }
-    return text;
+    return TerminalText(text);
 }
 
 }  // namespace
@@ -38,7 +40,8 @@ int RunForEachFile(const std::vector<std::string>& files, const FileAction& acti
         try {
             action(file);
         } catch (const std::exception& failure) {
-            errors << file << ": " << OneLine(FailureReason(failure)) << '\n' << std::flush;
+            errors << TerminalText(file) << ": " << OneLine(FailureReason(failure)) << '\n'
+                   << std::flush;
             status = kSomeFilesFailed;
         }
     }
@@ -78,13 +81,13 @@ void RequireOutputFolder(const std::string& folder) {
 std::vector<trace::LoadedTrace> LoadTraces(const std::string& file, std::ostream& warnings) {
     std::optional<std::vector<trace::LoadedTrace>> loaded = trace::LoadTraceFile(file);
     if (!loaded) {
-        throw UserError(std::string(trace::kUnknownDataType) + ": " + sac::kUnknownDataTypeReason +
-                        ".");
+        throw UserError(std::string(trace::kUnknownDataType) + ": " +
+                        trace::UnknownDataTypeReason(file) + ".");
     }
     for (const trace::LoadedTrace& trace : *loaded) {
         if (trace.segment) {
             for (const std::string& note : trace.segment->notes) {
-                warnings << file << ": " << OneLine(note) << '\n' << std::flush;
+                warnings << TerminalText(file) << ": " << OneLine(note) << '\n' << std::flush;
             }
         }
     }

@@ -8,6 +8,8 @@
 
 #include "cli/batch.h"
 #include "cli/run_outputs.h"
+#include "common/control_bytes.h"
+#include "common/output_name.h"
 #include "common/user_error.h"
 #include "plot/spectrogram_plot.h"
 #include "trace/minmax_summary.h"
@@ -27,7 +29,11 @@ is needed.
 
 The file is named after the trace file with ".png" or ".svg" in place of
 its last four characters: event.SAC gives event.png (a name of four
-characters or fewer keeps them all). An existing file of that name is
+characters or fewer keeps them all); each segment of a miniSEED file is
+named as its converted SAC file would be. A name that would begin with a
+dot loses its leading dots, so no plot is hidden; a name that would hold
+"/" or a control character (from codes such as "/x" or an escape sequence)
+is refused, and nothing is written outside DIR. An existing file of that name is
 replaced whole; a failure leaves it unchanged. No name is written twice in
 one run: a trace whose name an earlier trace of the run has written is not
 written, and gets "FILE: not written: PATH was already written from OTHER
@@ -44,7 +50,7 @@ overlap by F (0 to below 1, 0.75 by default). A trace with no spectrogram
 fails, and nothing is written for it.
 
 One line on standard output per trace, "FILE: wrote PATH". A trace that
-cannot be read, or whose picture cannot be written, gets one line on
+cannot be read, whose name is refused, or whose picture cannot be written, gets one line on
 standard error, "FILE: reason"; the other files are still done. The exit
 status is 0 when no trace failed, 1 otherwise.)";
 
@@ -67,7 +73,7 @@ void WritePlotForTrace(const std::string& file, const std::filesystem::path& out
             plot::WriteTracePlot(output, plot::PlotTraceOf(trace, *summary), format, size);
         }
         outputs.Written(output, file);
-        report << file << ": wrote " << output.string() << '\n';
+        report << TerminalText(file) << ": wrote " << TerminalText(output.string()) << '\n';
     }
 }
 
@@ -106,8 +112,8 @@ std::string PlotFileName(std::string_view trace_file_title, plot::PlotFormat for
     if (end == 0) {
         end = trace_file_title.size();
     }
-    return std::string(trace_file_title.substr(0, end)) +
-           (format == plot::PlotFormat::Png ? ".png" : ".svg");
+    return SafeOutputName(std::string(trace_file_title.substr(0, end)) +
+                          (format == plot::PlotFormat::Png ? ".png" : ".svg"));
 }
 
 std::optional<QSize> ReadPlotSize(std::string_view text) {

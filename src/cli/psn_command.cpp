@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/batch.h"
+#include "common/control_bytes.h"
 #include "psn/make_psn.h"
 
 namespace tremorline::cli {
@@ -48,12 +49,12 @@ void WritePsnForTrace(const std::string& file, const std::filesystem::path& outp
             [&](const std::string&) { return existing == ExistingPsnFile::Replace; },
             [&](const std::filesystem::path& target) { outputs.RequireUnwritten(target); });
         if (!outcome.written) {
-            report << file << ": kept " << outcome.path.string()
+            report << TerminalText(file) << ": kept " << TerminalText(outcome.path.string())
                    << " (it already holds data; --force replaces it)\n";
             continue;
         }
         outputs.Written(outcome.path, file);
-        report << file << ": wrote " << outcome.path.string() << '\n';
+        report << TerminalText(file) << ": wrote " << TerminalText(outcome.path.string()) << '\n';
     }
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/batch.h"
+#include "common/control_bytes.h"
 #include "sound/make_sound.h"
 #include "sound/play_rate.h"
 #include "sound/wave_header.h"
@@ -25,7 +26,11 @@ The samples are centred on their mean and scaled so that the largest
 deviation becomes +-32760. The file is named after the trace file with
 ".wav" in place of its last four characters: event.SAC gives event.wav;
 each segment of a miniSEED file is named as its converted SAC file would
-be, IU.COLA.00.LHZ.M.2010.058.065000.wav. An
+be, IU.COLA.00.LHZ.M.2010.058.065000.wav. A name that would begin with a
+dot loses its leading dots (a blank network code gives COLA.00.LHZ...wav,
+not a hidden .COLA...); a name that would hold "/" or a control character
+(codes such as "/x" or an escape sequence) is refused, and nothing is
+written outside DIR. An
 existing file of that name is replaced whole; a failure leaves it unchanged.
 No name is written twice in one run: of ANMO.BHZ, ANMO.BHN and ANMO.BHE only
 the first is written as ANMO.wav, and the others get "FILE: not written:
@@ -33,7 +38,7 @@ PATH was already written from OTHER in this run".
 
 R is a whole number of samples per second (a decimal number is rounded, half
 to even), 1 to 1073741823. One line on standard output per trace, "FILE:
-wrote PATH". A trace that cannot be read, does not vary (all samples equal,
+wrote PATH". A trace that cannot be read, whose name is refused, does not vary (all samples equal,
 or only one), holds samples that are not finite, is too long for a WAVE
 file, or whose name was already written in this run, gets one line on
 standard error, "FILE: reason"; the other files are still done. A bad R, or
@@ -77,7 +82,7 @@ void WriteWavForTrace(const std::string& file, std::int32_t rate,
         const std::filesystem::path written =
             sound::SaveSoundFile(output_dir, trace.title, sound.header, sound.wave_data);
         outputs.Written(written, file);
-        report << file << ": wrote " << written.string() << '\n';
+        report << TerminalText(file) << ": wrote " << TerminalText(written.string()) << '\n';
     }
 }
 

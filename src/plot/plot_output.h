@@ -67,6 +67,7 @@ class OffscreenGuiApplication {
     char platform_[16] = "offscreen";
     char* argv_[4] = {program_, platform_option_, platform_, nullptr};
     int argc_ = 3;
+    bool quieted_ = false;
     std::unique_ptr<QGuiApplication> application_;
 };
 

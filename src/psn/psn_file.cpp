@@ -10,7 +10,7 @@
 
 #include "common/atomic_file.h"
 #include "common/byte_order.h"
-#include "common/control_bytes.h"
+#include "common/output_name.h"
 #include "common/user_error.h"
 #include "psn/psn_builders.h"
 #include "trace/number_forms.h"
@@ -52,15 +52,20 @@ std::string TimeStampFromFixedTextPositions(std::string_view ref) {
     return stamp;
 }
 
-void WriteSamples(AtomicFile& file, std::span<const float> samples) {
+void WriteSamples(AtomicFile& file, std::span<const float> samples, const ProgressStage& stage) {
     if constexpr (std::endian::native == std::endian::little) {
         // Already in the file's order: written straight from the caller's
         // array, with no second copy of a large trace.
-        file.Write(std::as_bytes(samples));
+        for (std::size_t start = 0; start < samples.size(); start += kProgressBlock) {
+            stage.Step(start, samples.size());
+            file.Write(std::as_bytes(
+                samples.subspan(start, std::min(kProgressBlock, samples.size() - start))));
+        }
     } else {
         constexpr std::size_t kChunk = 1 << 16;
         std::vector<unsigned char> chunk(4 * kChunk);
         for (std::size_t start = 0; start < samples.size(); start += kChunk) {
+            stage.Step(start, samples.size());
             std::size_t count = std::min(kChunk, samples.size() - start);
             for (std::size_t i = 0; i < count; ++i) {
                 PutLEF32(chunk, 4 * i, samples[start + i]);
@@ -85,20 +90,7 @@ std::string PsnFileName(const trace::TraceInfo& info, char component_letter) {
     name += TrimSpaces(info.KSTNM);
     name += component_letter;
     name += ".psn";
-    if (name.find('/') != std::string::npos) {
-        // Taken as a folder, the station name could place the file elsewhere.
-        throw UserError("Cannot create " + EscapeControlBytes(name) +
-                        ": a file name cannot hold the character /");
-    }
-    // A line end or an escape sequence in a file name misleads every listing
-    // and terminal that shows it. The name is shown with them made visible.
-    const auto control = std::find_if(name.begin(), name.end(), IsControlByte);
-    if (control != name.end()) {
-        throw UserError("Cannot create " + EscapeControlBytes(name) +
-                        ": a file name cannot hold the control character " +
-                        EscapeControlBytes(std::string_view(&*control, 1)));
-    }
-    return name;
+    return SafeOutputName(name);
 }
 
 bool HoldsData(const std::filesystem::path& path) {
@@ -111,7 +103,8 @@ bool HoldsData(const std::filesystem::path& path) {
 }
 
 bool WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
-                  std::span<const float> samples, const ReplaceTaken& replace_taken) {
+                  std::span<const float> samples, const ReplaceTaken& replace_taken,
+                  const ProgressStage& stage) {
     if (records.Header.SampleCount < 0 ||
         samples.size() != static_cast<std::size_t>(records.Header.SampleCount)) {
         throw std::invalid_argument("PSN samples do not match the header's sample count");
@@ -120,9 +113,11 @@ bool WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
     file.Write(ToBytes(records.Header));
     file.Write(ToBytes(records.EventBlock));
     file.Write(records.EndBlock);
-    WriteSamples(file, samples);
+    WriteSamples(file, samples, stage);
     constexpr std::array<unsigned char, kTrailerSize> kTrailer{};
     file.Write(kTrailer);
+    // The last look: a stop asked for now still leaves the target as it was.
+    stage.Step(samples.size(), samples.size());
     if (replace_taken) {
         if (file.CommitIfFree()) {
             return true;

@@ -10,7 +10,7 @@
 
 namespace tremorline::sound {
 
-SoundLevels ComputeSoundLevels(std::span<const float> samples) {
+SoundLevels ComputeSoundLevels(std::span<const float> samples, const ProgressStage& stage) {
     if (samples.empty()) {
         throw UserError("The trace has no samples, so there is no sound to make of it.");
     }
@@ -18,6 +18,9 @@ SoundLevels ComputeSoundLevels(std::span<const float> samples) {
     float lo = samples[0];
     double sum = samples[0];
     for (std::size_t i = 1; i < samples.size(); ++i) {
+        if (i % kProgressBlock == 0) {
+            stage.Step(i, samples.size());
+        }
         const float sample = samples[i];
         sum += sample;
         if (sample > hi) {
@@ -27,6 +30,7 @@ SoundLevels ComputeSoundLevels(std::span<const float> samples) {
             lo = sample;
         }
     }
+    stage.Step(samples.size(), samples.size());
     SoundLevels levels;
     levels.Bias = RoundToSingle(sum / static_cast<double>(samples.size()));
     levels.Max = RoundToSingle(static_cast<double>(hi) - levels.Bias);

@@ -9,6 +9,8 @@
 #include <span>
 #include <string>
 
+#include "common/progress_stage.h"
+
 namespace tremorline::sound {
 
 // All single precision, as the levels are shown and used.
@@ -25,8 +27,9 @@ struct SoundLevels {
 inline constexpr float kWaveTarget = 32760.0f;
 
 // Extremes in single precision, the sum in double precision. Throws
-// UserError for no samples (there is no mean).
-SoundLevels ComputeSoundLevels(std::span<const float> samples);
+// UserError for no samples (there is no mean). Each block of samples is a
+// step of `stage`.
+SoundLevels ComputeSoundLevels(std::span<const float> samples, const ProgressStage& stage = {});
 
 bool LevelsAreFinite(const SoundLevels& levels);
 

@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "common/progress_stage.h"
 #include "sound/sound_levels.h"
 
 namespace tremorline::sound {
@@ -15,7 +16,8 @@ namespace tremorline::sound {
 // One 16-bit sample per trace sample: (sample - Bias) * scale in double
 // precision, rounded half to even, with scale = 32760 / Peak in single
 // precision. Throws UserError when the levels give no scale (see
-// CheckedWaveScale).
-std::vector<std::int16_t> BuildWaveData(std::span<const float> samples, const SoundLevels& levels);
+// CheckedWaveScale). Each block of samples is a step of `stage`.
+std::vector<std::int16_t> BuildWaveData(std::span<const float> samples, const SoundLevels& levels,
+                                        const ProgressStage& stage = {});
 
 }  // namespace tremorline::sound

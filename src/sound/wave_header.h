@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <limits>
 #include <string>
 
@@ -92,5 +93,9 @@ std::array<unsigned char, kWaveHeaderSize> WaveHeaderBytes(const WaveHeader& hea
 // worked out (DELTA 0 or not finite, or a figure outside the 32-bit range)
 // the message says so instead.
 std::string RateAdviceText(float delta);
+
+// The rate the advice recommends, 1800 / DELTA, when it is one a sound can
+// be played at (1 to kMaxPlayRate); nothing otherwise.
+std::optional<std::int32_t> RecommendedPlayRate(float delta);
 
 }  // namespace tremorline::sound

@@ -140,7 +140,7 @@ class SpectrogramWindowTest : public QObject {
         QVERIFY(window.View().span < 2 * kHalf);
         player.playing = true;
         player.heard = kHalf + 300;
-        window.FollowPlayer();
+        window.FollowPlayer(window.Trace());
         QTRY_COMPARE(window.CursorSample(), std::optional<std::size_t>(kHalf + 300));
 
         const QImage shot = window.grab().toImage();

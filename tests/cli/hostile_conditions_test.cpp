@@ -215,6 +215,36 @@ TEST(CliHostile, SummaryEscapesControlBytesOnlyOnATerminal) {
     EXPECT_NE(shown.find("ORIGIN"), std::string::npos);
 }
 
+// Another user's link in a shared folder is never followed: psn refuses it
+// with or without --force, and does not call it kept by choice.
+TEST(CliHostile, PsnRefusesAnotherUsersLinkWithOrWithoutForce) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "making a link owned by another user needs root";
+    }
+    constexpr uid_t kOtherUser = 65534;  // nobody
+    TempDir dir;
+    const std::string trace = MakeTrace(dir, "t.sac", SacBuilder());
+    const std::filesystem::path shared = dir / "shared";
+    std::filesystem::create_directory(shared);
+    ASSERT_EQ(::chown(shared.c_str(), kOtherUser, kOtherUser), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    SacBuilder::WriteBytes(dir / "notes.txt", std::vector<unsigned char>(10, 'n'));
+    std::filesystem::create_symlink(dir / "notes.txt", shared / kPsnName);
+    ASSERT_EQ(::lchown((shared / kPsnName).c_str(), kOtherUser + 1, kOtherUser + 1), 0);
+    for (const bool force : {false, true}) {
+        std::vector<std::string> arguments = {"psn", trace, "--output-dir", shared.string()};
+        if (force) {
+            arguments.push_back("--force");
+        }
+        const RunResult run = RunCli(arguments);
+        EXPECT_EQ(run.status, 1) << force;
+        EXPECT_TRUE(run.out.empty()) << run.out;
+        EXPECT_NE(run.err.find("a symbolic link made by another user"), std::string::npos)
+            << run.err;
+    }
+    EXPECT_EQ(ReadFileBytes(dir / "notes.txt"), std::vector<unsigned char>(10, 'n'));
+}
+
 // What the tool says for headers and files it cannot use; nothing is
 // written for them, and each message names the file once.
 TEST(CliHostile, UnusableTracesAreRefusedInWords) {
@@ -242,7 +272,8 @@ TEST(CliHostile, UnusableTracesAreRefusedInWords) {
          "The trace has no samples (NPTS is -5)."},
         {{"summary"},
          (dir / "short.sac").string(),
-         "The file is too short for a SAC header: it has 100 bytes, and a SAC header takes 632."},
+         "The file is too short for a SAC header: it has 100 bytes, and a SAC header takes 632. "
+         "Nor is it a miniSEED file: its first 6 bytes are not a record's sequence number."},
     };
     SacBuilder::WriteBytes(dir / "short.sac", std::vector<unsigned char>(100, 1));
     for (const Case& c : cases) {

@@ -101,7 +101,8 @@ TEST(CliPsnRealFiles, FailuresGetOneLineEachAndTheOthersAreStillDone) {
         run.err.find(
             Data("testxy.sac") +
             ": Unknown data type: NZJDAY (the day of the year) is outside 1 to 366 in both byte "
-            "orders, so this is not a SAC binary file, or its header is damaged.\n"),
+            "orders, so this is not a SAC binary file, or its header is damaged; nor is it a "
+            "miniSEED file: its first 6 bytes are not a record's sequence number.\n"),
         0u)
         << run.err;
     EXPECT_NE(run.err.find("\n" + Data("missing.sac") + ": "), std::string::npos) << run.err;
