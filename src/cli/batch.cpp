@@ -6,9 +6,7 @@
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstring>
-#include <exception>
 #include <filesystem>
-#include <iostream>
 #include <optional>
 #include <system_error>
 #include <utility>
@@ -18,10 +16,6 @@
 #include "trace/trace_loader.h"
 
 namespace tremorline::cli {
-namespace {
-
-// One reason, one line: a line end inside a message would split the report,
-// and what came from a file is shown with its control bytes made visible.
 std::string OneLine(std::string text) {
     for (char& c : text) {
         if (c == '\n' || c == '\r') {
@@ -29,30 +23,6 @@ std::string OneLine(std::string text) {
         }
     }
     return TerminalText(text);
-}
-
-}  // namespace
-
-int RunForEachFile(const std::vector<std::string>& files, const FileAction& action,
-                   std::ostream& errors) {
-    int status = 0;
-    for (const std::string& file : files) {
-        try {
-            action(file);
-        } catch (const std::exception& failure) {
-            errors << TerminalText(file) << ": " << OneLine(FailureReason(failure)) << '\n'
-                   << std::flush;
-            status = kSomeFilesFailed;
-        }
-    }
-    return status;
-}
-
-void RunBatch(const std::vector<std::string>& files, const FileAction& action) {
-    const int status = RunForEachFile(files, action, std::cerr);
-    if (status != 0) {
-        throw CLI::RuntimeError(status);
-    }
 }
 
 void RequireOutputFolder(const std::string& folder) {

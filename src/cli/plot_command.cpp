@@ -2,12 +2,12 @@
 #include "cli/plot_command.h"
 
 #include <charconv>
-#include <iostream>
+#include <future>
 #include <memory>
-#include <vector>
+#include <optional>
 
 #include "cli/batch.h"
-#include "cli/run_outputs.h"
+#include "cli/trace_runner.h"
 #include "common/control_bytes.h"
 #include "common/output_name.h"
 #include "common/user_error.h"
@@ -21,8 +21,8 @@ constexpr const char* kDescription = "Draw each trace as a PNG or SVG picture";
 
 constexpr const char* kExplanation =
     R"(For each FILE in turn (each segment of a miniSEED file), draws the whole
-trace as the window's Waveform view draws it (the min/max of every pixel column, the time and amplitude axes and
-the header's markers) and writes it into DIR (the current folder by default)
+trace as the window's Waveform view draws it (the min/max of every pixel
+column, the time and amplitude axes and the header's markers) and writes it into DIR (the current folder by default)
 as a PNG image or an SVG drawing, W pixels wide and H high (1600x500 by
 default; each side 1 to 16000, at most 40000000 pixels in all). No display
 is needed.
@@ -56,25 +56,6 @@ status is 0 when no trace failed, 1 otherwise.)";
 
 bool IsUtf8Continuation(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-void WritePlotForTrace(const std::string& file, const std::filesystem::path& output_dir,
-                       plot::PlotFormat format, QSize size,
-                       const std::optional<dsp::SpectrogramSettings>& spectrogram,
-                       RunOutputs& outputs, std::ostream& report) {
-    for (const trace::LoadedTrace& trace : LoadTraces(file, std::cerr)) {
-        const std::filesystem::path output = output_dir / PlotFileName(trace.title, format);
-        outputs.RequireUnwritten(output);
-        std::optional<trace::MinMaxSummary> summary = trace::BuildMinMaxSummary(*trace.samples);
-        if (spectrogram) {
-            plot::WriteTraceWithSpectrogram(output, plot::PlotTraceOf(trace, *summary),
-                                            *trace.samples, *spectrogram, format, size);
-        } else {
-            plot::WriteTracePlot(output, plot::PlotTraceOf(trace, *summary), format, size);
-        }
-        outputs.Written(output, file);
-        report << TerminalText(file) << ": wrote " << TerminalText(output.string()) << '\n';
-    }
 }
 
 // The spectrogram settings the options ask for; a usage error when a value
@@ -143,7 +124,7 @@ std::optional<QSize> ReadPlotSize(std::string_view text) {
 
 void AddPlotCommand(CLI::App& app) {
     struct Options {
-        std::vector<std::string> files;
+        RunOptions run;
         std::string output_dir;
         std::string size = std::to_string(plot::kDefaultPlotWidth) + "x" +
                            std::to_string(plot::kDefaultPlotHeight);
@@ -154,9 +135,9 @@ void AddPlotCommand(CLI::App& app) {
     };
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("plot", kDescription);
-    command->footer(kExplanation);
-    command->add_option("FILE", options->files, "SAC trace files (binary, either byte order)")
-        ->required();
+    command->footer(std::string(kExplanation) + "\n\n" + kRunOptionsHelp);
+    AddRunOptions(*command, options->run,
+                  "SAC (binary, either byte order) or miniSEED trace files");
     command
         ->add_option("--output-dir", options->output_dir,
                      "Folder for the pictures (default: the current folder)")
@@ -194,16 +175,45 @@ void AddPlotCommand(CLI::App& app) {
             SpectrogramChoice(command->count("--spectrogram") != 0, command->count("--window") != 0,
                               options->window, options->overlap);
         RequireOutputFolder(options->output_dir);
+        const std::filesystem::path folder = options->output_dir;
         const plot::PlotFormat format =
             options->format == "svg" ? plot::PlotFormat::Svg : plot::PlotFormat::Png;
-        // Text is drawn with Qt's fonts, which need a QGuiApplication; the
-        // offscreen one needs no display.
-        const plot::OffscreenGuiApplication gui;
-        RunOutputs outputs;
-        RunBatch(options->files, [&](const std::string& file) {
-            WritePlotForTrace(file, options->output_dir, format, *size, spectrogram, outputs,
-                              std::cout);
-        });
+
+        // Text is drawn with Qt's fonts, which need a QGuiApplication (the
+        // offscreen one needs no display). Starting it and its fonts takes
+        // a good part of a plot's time, so the main thread does that while
+        // the first traces are read, and the drawing waits for it.
+        std::optional<plot::OffscreenGuiApplication> gui;
+        std::promise<void> gui_started;
+        std::shared_future<void> gui_ready = gui_started.get_future().share();
+        TraceCommand draw;
+        draw.output = [folder, format](const trace::LoadedTrace& trace) {
+            return folder / PlotFileName(trace.title, format);
+        };
+        draw.make = [gui_ready, format, size = *size, spectrogram](
+                        const trace::LoadedTrace& trace, const std::filesystem::path& output,
+                        TraceLog&) {
+            std::optional<trace::MinMaxSummary> summary = trace::BuildMinMaxSummary(*trace.samples);
+            gui_ready.get();
+            if (spectrogram) {
+                plot::WriteTraceWithSpectrogram(output, plot::PlotTraceOf(trace, *summary),
+                                                *trace.samples, *spectrogram, format, size);
+            } else {
+                plot::WriteTracePlot(output, plot::PlotTraceOf(trace, *summary), format, size);
+            }
+            return TraceStatus::Written;
+        };
+        draw.on_main_thread = [&] {
+            try {
+                gui.emplace();
+                plot::StartFonts();
+                gui_started.set_value();
+            } catch (...) {
+                gui_started.set_exception(std::current_exception());
+                throw;
+            }
+        };
+        RunTraces(options->run, draw);
     });
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include <QBuffer>
+#include <QFontDatabase>
 #include <QPainter>
 #include <QSvgGenerator>
 
@@ -105,6 +106,10 @@ void KeepQtQuiet(QtMsgType type, const QMessageLogContext& context, const QStrin
 }
 
 }  // namespace
+
+void StartFonts() {
+    static_cast<void>(QFontDatabase::families());
+}
 
 OffscreenGuiApplication::OffscreenGuiApplication() {
     if (QGuiApplication::instance() == nullptr) {

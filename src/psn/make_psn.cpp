@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <vector>
 
 #include "common/atomic_file.h"
 #include "psn/psn_builders.h"
@@ -16,11 +15,10 @@ PsnOutcome MakePsnFile(const trace::LoadedTrace& trace, const std::filesystem::p
                        const Progress& progress) {
     PsnOutcome outcome;
     outcome.records = BuildPSNRecords(trace.info);
-    // Reading and writing take about as long as each other.
-    const auto units = static_cast<std::uint64_t>(std::max(trace.info.NPTS, 0));
-    const std::vector<float> samples =
-        trace::ReadSamples(trace, ProgressStage(progress, 0, 2 * units));
-    const ProgressStage writing(progress, units, 2 * units);
+    // The samples are read a block at a time as the file is written; a trace
+    // that cannot give them all is refused here, before anything is asked.
+    trace::RequireSamples(trace);
+    const ProgressStage writing(progress, 0, static_cast<std::uint64_t>(std::max(trace.info.NPTS, 0)));
     const std::string name = PsnFileName(trace.info, outcome.records.Header.ComponentLetter);
     outcome.path = folder / name;
     if (named) {
@@ -39,10 +37,12 @@ PsnOutcome MakePsnFile(const trace::LoadedTrace& trace, const std::filesystem::p
     // Leave to replace is given for the file seen now. Where there was none,
     // another run may still write the name before this file is complete:
     // `replace` is asked then, so that its file is not lost unasked.
-    outcome.written = holds_data ? WritePsnFile(outcome.path, outcome.records, samples, {}, writing)
-                                 : WritePsnFile(
-                                       outcome.path, outcome.records, samples,
-                                       [&] { return replace(name); }, writing);
+    outcome.written =
+        holds_data
+            ? WritePsnFile(outcome.path, outcome.records, *trace.samples, {}, writing)
+            : WritePsnFile(
+                  outcome.path, outcome.records, *trace.samples, [&] { return replace(name); },
+                  writing);
     return outcome;
 }
 

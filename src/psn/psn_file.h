@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/progress_stage.h"
+#include "common/sample_source.h"
 #include "psn/psn_records.h"
 #include "trace/trace_info.h"
 
@@ -46,6 +47,13 @@ using ReplaceTaken = std::function<bool()>;
 // leaves `path` as it was.
 bool WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
                   std::span<const float> samples, const ReplaceTaken& replace_taken = {},
+                  const ProgressStage& stage = {});
+
+// As above, with the samples read from `samples` a block at a time while the
+// file is written, so that a trace of any length takes a few megabytes. A
+// read that fails leaves `path` as it was.
+bool WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
+                  const SampleSource& samples, const ReplaceTaken& replace_taken = {},
                   const ProgressStage& stage = {});
 
 }  // namespace tremorline::psn

@@ -20,4 +20,9 @@ namespace tremorline::sound {
 std::vector<std::int16_t> BuildWaveData(std::span<const float> samples, const SoundLevels& levels,
                                         const ProgressStage& stage = {});
 
+// The same for a stretch of a trace scaled a block at a time: `out` (as
+// long as `samples`) gets the audio samples of `samples`.
+void ScaleWaveData(std::span<const float> samples, const SoundLevels& levels,
+                   std::span<std::int16_t> out);
+
 }  // namespace tremorline::sound

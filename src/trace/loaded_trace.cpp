@@ -30,7 +30,7 @@ std::optional<LoadedTrace> LoadSacTrace(const std::filesystem::path& path) {
     return trace;
 }
 
-std::vector<float> ReadSamples(const LoadedTrace& trace, const ProgressStage& stage) {
+void RequireSamples(const LoadedTrace& trace) {
     if (trace.info.NPTS < 1) {
         throw UserError("The trace has no samples (NPTS is " + IntegerText(trace.info.NPTS) + ").");
     }
@@ -39,6 +39,11 @@ std::vector<float> ReadSamples(const LoadedTrace& trace, const ProgressStage& st
     // its file before the whole trace is allocated.
     float last = 0;
     source.Read(source.Count() - 1, std::span<float>(&last, 1));
+}
+
+std::vector<float> ReadSamples(const LoadedTrace& trace, const ProgressStage& stage) {
+    RequireSamples(trace);
+    const SampleSource& source = *trace.samples;
     std::vector<float> samples = AllocateSamples<float>(source.Count());
     for (std::size_t first = 0; first < samples.size(); first += kProgressBlock) {
         stage.Step(first, samples.size());

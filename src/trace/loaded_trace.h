@@ -67,4 +67,9 @@ std::optional<LoadedTrace> LoadSacTrace(const std::filesystem::path& path);
 // at a time, each block a step of `stage`.
 std::vector<float> ReadSamples(const LoadedTrace& trace, const ProgressStage& stage = {});
 
+// The checks ReadSamples makes before it allocates anything, for work that
+// reads the samples a block at a time: throws UserError when NPTS is below 1
+// or the source cannot give the last sample.
+void RequireSamples(const LoadedTrace& trace);
+
 }  // namespace tremorline::trace
