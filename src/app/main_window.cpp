@@ -29,6 +29,7 @@
 #include "app/long_step.h"
 #include "app/psn_command.h"
 #include "app/sound_box.h"
+#include "app/spectrogram_settings.h"
 #include "app/trace_commands.h"
 #include "app/waveform_window.h"
 
@@ -199,6 +200,7 @@ void Form1::BuildMenus() {
     waveform->setObjectName("mnuWaveform");
     // Ctrl+L: a key Qt's standard shortcuts leave free on every platform.
     waveform->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    AddSpectrogramItems(mnuView);
 
     QMenu* mnuHelp = menuBar()->addMenu("&Help");
     mnuHelp->setObjectName("mnuHelp");
@@ -322,6 +324,40 @@ void Form1::mnuItemDetails_Click() {
     HelpText viewer(this);
     viewer.SetTitle("Tremorline.txt");
     viewer.DISPLAY();
+}
+
+void Form1::AddSpectrogramItems(QMenu* mnuView) {
+    QAction* shown = mnuView->addAction("&Spectrogram");
+    shown->setObjectName("mnuSpectrogram");
+    shown->setCheckable(true);
+    shown->setChecked(QSettings().value(WaveformWindow::kSpectrogramKey, false).toBool());
+    // Ctrl+Shift+L, beside the waveform's Ctrl+L, and from the waveform
+    // window as well.
+    shown->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+    shown->setShortcutContext(Qt::ApplicationShortcut);
+    connect(shown, &QAction::toggled, this, &Form1::mnuSpectrogram_Click);
+    QAction* settings = mnuView->addAction(QString::fromUtf8("Spectrogram Se&ttings…"), this,
+                                           &Form1::mnuSpectrogramSettings_Click);
+    settings->setObjectName("mnuSpectrogramSettings");
+}
+
+void Form1::mnuSpectrogram_Click(bool shown) {
+    QSettings().setValue(WaveformWindow::kSpectrogramKey, shown);
+    if (shown) {
+        mnuWaveform_Click();
+    }
+    if (waveform_) {
+        waveform_->SetSpectrogramShown(shown);
+    }
+}
+
+void Form1::mnuSpectrogramSettings_Click() {
+    if (const auto choice = SpectrogramSettingsDialog::Ask(SpectrogramChoice::Load(), this)) {
+        choice->Save();
+        if (waveform_) {
+            waveform_->SetSpectrogramChoice(*choice);
+        }
+    }
 }
 
 void Form1::mnuWaveform_Click() {

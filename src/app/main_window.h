@@ -18,6 +18,7 @@
 
 class QAction;
 class QLabel;
+class QMenu;
 class QPlainTextEdit;
 
 namespace tremorline::app {
@@ -71,6 +72,8 @@ class Form1 : public QMainWindow, public WindowOps {
     void mnuItemAbout_Click();
     void mnuItemDetails_Click();
     void mnuWaveform_Click();
+    void mnuSpectrogram_Click(bool shown);
+    void mnuSpectrogramSettings_Click();
 
   private:
     void BuildControls();
@@ -80,6 +83,8 @@ class Form1 : public QMainWindow, public WindowOps {
     // The client area's size is kept between runs.
     void RestoreSize();
     void SaveSize() const;
+    // View > Spectrogram and its settings.
+    void AddSpectrogramItems(QMenu* mnuView);
     // After every load command: the waveform window shows the state's trace
     // after a load that completed (a refused load leaves it as it was), and
     // the position line says whose sound it is.

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "app/app_state.h"
+#include "plot/spectrogram_plot.h"
 #include "plot/trace_plot.h"
 
 namespace tremorline::app {
@@ -35,6 +36,10 @@ WaveformWindow::WaveformWindow(const SoundPlayer& player, QWidget* parent)
     resize(kept.isValid() && !kept.isEmpty() ? kept : kFirstSize);
     cursor_timer_.setInterval(kCursorIntervalMs);
     connect(&cursor_timer_, &QTimer::timeout, this, &WaveformWindow::MoveCursor);
+    spectrogram_shown_ = QSettings().value(kSpectrogramKey, false).toBool();
+    spectrogram_choice_ = SpectrogramChoice::Load();
+    spectrogram_.SetLimits(spectrogram_choice_);
+    connect(&spectrogram_, &SpectrogramPane::Changed, this, [this] { update(); });
 }
 
 WaveformWindow::~WaveformWindow() {
@@ -65,6 +70,7 @@ void WaveformWindow::ShowTrace(std::shared_ptr<const trace::LoadedTrace> trace) 
     cursor_timer_.stop();
     drag_start_.reset();
     view_ = {};
+    BuildSpectrogram();
     if (!trace_) {
         setWindowTitle("Waveform");
         update();
@@ -110,6 +116,42 @@ void WaveformWindow::SummaryBuilt(unsigned generation,
         view_ = trace::WholeTraceView(summary_->SampleCount());
     }
     update();
+}
+
+void WaveformWindow::BuildSpectrogram() {
+    if (!spectrogram_shown_ || !trace_) {
+        spectrogram_.Clear();
+        return;
+    }
+    spectrogram_.Show(trace_->samples, trace_->header.reals[sac::real::DELTA],
+                      spectrogram_choice_.settings);
+}
+
+void WaveformWindow::SetSpectrogramShown(bool shown) {
+    if (shown == spectrogram_shown_) {
+        return;
+    }
+    spectrogram_shown_ = shown;
+    BuildSpectrogram();
+    update();
+}
+
+void WaveformWindow::SetSpectrogramChoice(const SpectrogramChoice& choice) {
+    const bool rebuild = choice.settings != spectrogram_choice_.settings;
+    spectrogram_choice_ = choice;
+    spectrogram_.SetLimits(choice);
+    if (rebuild) {
+        BuildSpectrogram();
+    }
+    update();
+}
+
+QSize WaveformWindow::WaveformSize() const {
+    if (!spectrogram_shown_) {
+        return size();
+    }
+    return plot::WaveformSizeBesideSpectrogram(
+        QSize(width(), height() - plot::SpectrogramPanelHeight(height())));
 }
 
 void WaveformWindow::SetView(const trace::TraceView& view) {
@@ -160,20 +202,29 @@ void WaveformWindow::MoveCursor() {
 
 void WaveformWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QSize area = size();
+    const QSize whole = size();
     if (!trace_) {
-        plot::DrawMessage(painter, area, "No SAC trace is loaded.");
+        plot::DrawMessage(painter, whole, "No SAC trace is loaded.");
         return;
     }
     if (!problem_.isEmpty()) {
-        plot::DrawMessage(painter, area, problem_);
+        plot::DrawMessage(painter, whole, problem_);
         return;
     }
     if (!summary_) {
-        plot::DrawMessage(painter, area, QString::fromUtf8("Reading…"));
+        plot::DrawMessage(painter, whole, QString::fromUtf8("Reading…"));
         return;
     }
     const plot::PlotTrace plotted = plot::PlotTraceOf(*trace_, *summary_);
+    const QSize area = WaveformSize();
+    if (spectrogram_shown_) {
+        const int panel_height = plot::SpectrogramPanelHeight(height());
+        painter.fillRect(rect(), Qt::white);  // beside the waveform, over the colour bar
+        painter.save();
+        painter.translate(0, height() - panel_height);
+        spectrogram_.Draw(painter, QSize(width(), panel_height), plotted, view_, cursor_);
+        painter.restore();
+    }
     try {
         // Only a new view or size reads samples; a moving cursor reuses the
         // envelope drawn last.
@@ -195,7 +246,7 @@ void WaveformWindow::wheelEvent(QWheelEvent* event) {
         event->ignore();
         return;
     }
-    const double anchor = plot::SamplePositionAtX(size(), view_, event->position().x());
+    const double anchor = plot::SamplePositionAtX(WaveformSize(), view_, event->position().x());
     ZoomAround(anchor, std::pow(kZoomStep, steps));
     event->accept();
 }
@@ -215,8 +266,8 @@ void WaveformWindow::mouseMoveEvent(QMouseEvent* event) {
     // The trace moves with the pointer: the sample that was under it when
     // the drag began stays under it.
     const double x = event->position().x();
-    const double moved = plot::SamplePositionAtX(size(), drag_view_, drag_start_->x()) -
-                         plot::SamplePositionAtX(size(), drag_view_, x);
+    const double moved = plot::SamplePositionAtX(WaveformSize(), drag_view_, drag_start_->x()) -
+                         plot::SamplePositionAtX(WaveformSize(), drag_view_, x);
     SetView(trace::PanView(drag_view_, moved, SampleCount()));
 }
 

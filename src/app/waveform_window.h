@@ -19,6 +19,7 @@
 #include <stop_token>
 #include <thread>
 
+#include "app/spectrogram_pane.h"
 #include "app/window_ops.h"
 #include "trace/envelope.h"
 #include "trace/loaded_trace.h"
@@ -35,6 +36,8 @@ class WaveformWindow : public QWidget {
     static constexpr int kCursorIntervalMs = 25;
     // The settings key under which the window's size is kept between runs.
     static constexpr const char* kSizeKey = "waveform/size";
+    // The settings key under which View > Spectrogram is kept between runs.
+    static constexpr const char* kSpectrogramKey = "view/spectrogram";
 
     // `player` is asked where the sound is; it must outlive the window.
     explicit WaveformWindow(const SoundPlayer& player, QWidget* parent = nullptr);
@@ -53,6 +56,16 @@ class WaveformWindow : public QWidget {
     const trace::TraceView& View() const { return view_; }
     // Where the play cursor stands, when it is shown.
     std::optional<std::size_t> CursorSample() const { return cursor_; }
+
+    // The spectrogram panel under the waveform, on the same time axis. It is
+    // built when shown, and again for every trace shown while it is.
+    void SetSpectrogramShown(bool shown);
+    bool SpectrogramShown() const { return spectrogram_shown_; }
+    // The window and overlap it is built with, and its colours' dB range.
+    void SetSpectrogramChoice(const SpectrogramChoice& choice);
+    bool SpectrogramReady() const { return spectrogram_.Ready(); }
+    // Why the panel is empty, when it is.
+    const QString& SpectrogramProblem() const { return spectrogram_.Problem(); }
 
     // A sound made from `sound_trace` has started or stopped: while the
     // trace on show is that one, the cursor follows the player until the
@@ -78,6 +91,10 @@ class WaveformWindow : public QWidget {
     void ZoomAround(double anchor, double factor);
     void MoveCursor();
     std::size_t SampleCount() const;
+    // The size the waveform is drawn at: the whole window, or its upper part
+    // beside the spectrogram's colour bar when the panel is shown.
+    QSize WaveformSize() const;
+    void BuildSpectrogram();
 
     const SoundPlayer& player_;
     std::shared_ptr<const trace::LoadedTrace> trace_;
@@ -101,6 +118,9 @@ class WaveformWindow : public QWidget {
     // Counts the traces shown, so a summary that arrives for an earlier one
     // is ignored.
     unsigned generation_ = 0;
+    bool spectrogram_shown_ = false;
+    SpectrogramChoice spectrogram_choice_;
+    SpectrogramPane spectrogram_;
     std::jthread worker_;  // last: stopped and joined before the rest goes
 };
 

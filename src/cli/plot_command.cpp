@@ -12,6 +12,7 @@
 #include "common/control_bytes.h"
 #include "common/output_name.h"
 #include "common/user_error.h"
+#include "plot/spectrogram_plot.h"
 #include "trace/minmax_summary.h"
 
 namespace tremorline::cli {
@@ -39,6 +40,16 @@ one run: a trace whose name an earlier trace of the run has written is not
 written, and gets "FILE: not written: PATH was already written from OTHER
 in this run".
 
+With --spectrogram, the picture (1600x800 by default) holds the
+spectrogram under the waveform, on the same time axis: the power of each
+frequency from 0 Hz at the panel's bottom to the Nyquist frequency at its
+top, in dB, coloured from dark (the 5th percentile of the trace's powers)
+to yellow (their maximum). Each window of SECONDS (about 2.56 s, 64 to 4096
+samples, by default) loses its mean, is Hann-shaped and transformed; windows
+overlap by F (0 to below 1, 0.75 by default). A trace with no spectrogram
+(shorter than one window, DELTA not above 0, samples that are not numbers)
+fails, and nothing is written for it.
+
 One line on standard output per trace, "FILE: wrote PATH". A trace that
 cannot be read, whose name is refused, or whose picture cannot be written, gets one line on
 standard error, "FILE: reason"; the other files are still done. The exit
@@ -46,6 +57,27 @@ status is 0 when no trace failed, 1 otherwise.)";
 
 bool IsUtf8Continuation(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// The spectrogram settings the options ask for; a usage error when a value
+// is out of range.
+std::optional<dsp::SpectrogramSettings> SpectrogramChoice(bool wanted, bool window_given,
+                                                          double window, double overlap) {
+    if (const auto problem = window_given ? dsp::WindowSecondsProblem(window) : std::nullopt) {
+        throw CLI::ValidationError("--window", *problem);
+    }
+    if (const auto problem = dsp::OverlapProblem(overlap)) {
+        throw CLI::ValidationError("--overlap", *problem);
+    }
+    if (!wanted) {
+        return std::nullopt;
+    }
+    dsp::SpectrogramSettings settings;
+    if (window_given) {
+        settings.window_seconds = window;
+    }
+    settings.overlap = overlap;
+    return settings;
 }
 
 }  // namespace
@@ -99,6 +131,9 @@ void AddPlotCommand(CLI::App& app) {
                            std::to_string(plot::kDefaultPlotHeight);
         std::string format = "png";
         FilterOptions filter;
+        bool spectrogram = false;
+        double window = 0;
+        double overlap = dsp::kDefaultOverlap;
     };
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("plot", kDescription);
@@ -116,8 +151,22 @@ void AddPlotCommand(CLI::App& app) {
         ->option_text("png|svg")
         ->check(CLI::IsMember({"png", "svg"}));
     AddFilterOptions(*command, options->filter);
-    command->callback([options] {
+    command->add_flag("--spectrogram", options->spectrogram,
+                      "Draw the spectrogram under the waveform");
+    command
+        ->add_option("--window", options->window,
+                     "Spectrogram window in seconds (default: about 2.56)")
+        ->option_text("SECONDS");
+    command
+        ->add_option("--overlap", options->overlap,
+                     "Overlap of the spectrogram's windows, 0 to below 1 (default: 0.75)")
+        ->option_text("F");
+    command->callback([options, command] {
         const dsp::FilterRequest filter = ReadFilterOptions(options->filter, AudibleBand::NoRate);
+        if (command->count("--spectrogram") != 0 && command->count("--size") == 0) {
+            options->size = std::to_string(plot::kDefaultPlotWidth) + "x" +
+                            std::to_string(plot::kDefaultSpectrogramPlotHeight);
+        }
         const std::optional<QSize> size = ReadPlotSize(options->size);
         if (!size) {
             throw CLI::ValidationError(
@@ -127,6 +176,9 @@ void AddPlotCommand(CLI::App& app) {
                               std::to_string(plot::kMaxPlotSide) + " and at most " +
                               std::to_string(plot::kMaxPlotPixels) + " pixels in all");
         }
+        const std::optional<dsp::SpectrogramSettings> spectrogram =
+            SpectrogramChoice(command->count("--spectrogram") != 0, command->count("--window") != 0,
+                              options->window, options->overlap);
         RequireOutputFolder(options->output_dir);
         const std::filesystem::path folder = options->output_dir;
         const plot::PlotFormat format =
@@ -143,9 +195,9 @@ void AddPlotCommand(CLI::App& app) {
         draw.output = [folder, format](const trace::LoadedTrace& trace) {
             return folder / PlotFileName(trace.title, format);
         };
-        draw.make = [gui_ready, format, size = *size, filter](const trace::LoadedTrace& loaded,
-                                                              const std::filesystem::path& output,
-                                                              TraceLog& log) {
+        draw.make = [gui_ready, format, size = *size, filter, spectrogram](
+                        const trace::LoadedTrace& loaded, const std::filesystem::path& output,
+                        TraceLog& log) {
             std::string filter_name;
             const trace::LoadedTrace trace =
                 ApplyFilter(loaded, filter, std::nullopt, log, &filter_name);
@@ -155,7 +207,12 @@ void AddPlotCommand(CLI::App& app) {
                 view.title += "  (" + filter_name + ")";
             }
             gui_ready.get();
-            plot::WriteTracePlot(output, view, format, size);
+            if (spectrogram) {
+                plot::WriteTraceWithSpectrogram(output, view, *trace.samples, *spectrogram, format,
+                                                size);
+            } else {
+                plot::WriteTracePlot(output, view, format, size);
+            }
             return TraceStatus::Written;
         };
         draw.on_main_thread = [&] {

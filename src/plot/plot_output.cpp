@@ -62,6 +62,10 @@ QByteArray SvgBytes(const PlotTrace& trace, QSize size, const trace::TraceView& 
 
 }  // namespace
 
+void CheckPlotSize(QSize size) {
+    CheckSize(size);
+}
+
 QImage RenderTraceImage(const PlotTrace& trace, QSize size, const trace::TraceView& view,
                         std::optional<std::size_t> cursor_sample) {
     QImage image(size, QImage::Format_RGB32);

@@ -22,11 +22,17 @@ enum class PlotFormat { Png, Svg };
 // The size a plot gets when none is asked for.
 inline constexpr int kDefaultPlotWidth = 1600;
 inline constexpr int kDefaultPlotHeight = 500;
+// With a spectrogram under the waveform.
+inline constexpr int kDefaultSpectrogramPlotHeight = 800;
 
 // The largest plot: a mistyped size must not ask for gigabytes of image.
 // 16000 pixels a side, 40 million pixels (160 MB of image) in all.
 inline constexpr int kMaxPlotSide = 16000;
 inline constexpr long long kMaxPlotPixels = 40'000'000;
+
+// Throws UserError when a side is not 1 to kMaxPlotSide pixels or the plot
+// has more than kMaxPlotPixels.
+void CheckPlotSize(QSize size);
 
 // `view` of `trace` drawn on an image of `size`.
 QImage RenderTraceImage(const PlotTrace& trace, QSize size, const trace::TraceView& view,

@@ -400,6 +400,13 @@ void DrawHeading(QPainter& painter, const QRect& area, const PlotTrace& trace,
 
 }  // namespace
 
+void DrawTraceTimeAxis(QPainter& painter, QSize size, const QRect& area, const PlotTrace& trace,
+                       const TraceView& view) {
+    DrawTimeAxis(painter, size, area, trace, view,
+                 trace::TraceTimeScale(trace.header.reals[sac::real::B],
+                                       trace.header.reals[sac::real::DELTA]));
+}
+
 QRect PlotArea(QSize size) {
     const int width = size.width() - kLeftMargin - kRightMargin;
     const int height = size.height() - kTopMargin - kBottomMargin;

@@ -90,6 +90,12 @@ void DrawTrace(QPainter& painter, QSize size, const PlotTrace& trace, const trac
                const trace::Envelope& envelope,
                std::optional<std::size_t> cursor_sample = std::nullopt);
 
+// The time axis under `area` as DrawTrace draws it for `view`: ticks, their
+// texts and the view's ends in UTC. Drawings that share the waveform's time
+// axis (the spectrogram panel) draw theirs with it.
+void DrawTraceTimeAxis(QPainter& painter, QSize size, const QRect& area, const PlotTrace& trace,
+                       const trace::TraceView& view);
+
 // Fills `size` with the background and `message` in its middle ("Reading…"
 // while the summary is built).
 void DrawMessage(QPainter& painter, QSize size, const QString& message);

@@ -87,7 +87,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(texts(Find<QMenu>(window, "mnuFile")->actions(), true),
                  (QStringList{"mnuItemOpen=&Open", "mnuItemClose=&Close", "mnuItemExit=&Exit"}));
         QCOMPARE(texts(Find<QMenu>(window, "mnuView")->actions(), true),
-                 (QStringList{"mnuWaveform=&Waveform"}));
+                 (QStringList{"mnuWaveform=&Waveform", "mnuSpectrogram=&Spectrogram",
+                              "mnuSpectrogramSettings=Spectrogram Se&ttings…"}));
         QCOMPARE(texts(Find<QMenu>(window, "mnuHelp")->actions(), true),
                  (QStringList{"mnuItemAbout=&About", "mnuItemDetails=SAC Header &Details"}));
     }
