@@ -8,6 +8,7 @@
 
 #include "cli/batch.h"
 #include "cli/run_outputs.h"
+#include "cli/span_options.h"
 #include "common/user_error.h"
 #include "trace/minmax_summary.h"
 
@@ -41,10 +42,11 @@ bool IsUtf8Continuation(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-void WritePlotForTrace(const std::string& file, const std::filesystem::path& output_dir,
-                       plot::PlotFormat format, QSize size, RunOutputs& outputs,
-                       std::ostream& report) {
-    for (const trace::LoadedTrace& trace : LoadTraces(file, std::cerr)) {
+void WritePlotForTrace(const std::string& file, const std::optional<RequestedSpan>& span,
+                       const std::filesystem::path& output_dir, plot::PlotFormat format,
+                       QSize size, RunOutputs& outputs, std::ostream& report) {
+    for (const trace::LoadedTrace& whole : LoadTraces(file, std::cerr)) {
+        const trace::LoadedTrace trace = CutToSpan(whole, span);
         const std::filesystem::path output = output_dir / PlotFileName(trace.title, format);
         outputs.RequireUnwritten(output);
         std::optional<trace::MinMaxSummary> summary = trace::BuildMinMaxSummary(*trace.samples);
@@ -104,10 +106,11 @@ void AddPlotCommand(CLI::App& app) {
         std::string size = std::to_string(plot::kDefaultPlotWidth) + "x" +
                            std::to_string(plot::kDefaultPlotHeight);
         std::string format = "png";
+        SpanOptions span;
     };
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("plot", kDescription);
-    command->footer(kExplanation);
+    command->footer(std::string(kExplanation) + kSpanExplanation);
     command->add_option("FILE", options->files, "SAC trace files (binary, either byte order)")
         ->required();
     command
@@ -119,6 +122,7 @@ void AddPlotCommand(CLI::App& app) {
     command->add_option("--format", options->format, "png (the default) or svg")
         ->option_text("png|svg")
         ->check(CLI::IsMember({"png", "svg"}));
+    AddSpanOptions(*command, options->span);
     command->callback([options] {
         const std::optional<QSize> size = ReadPlotSize(options->size);
         if (!size) {
@@ -129,6 +133,7 @@ void AddPlotCommand(CLI::App& app) {
                               std::to_string(plot::kMaxPlotSide) + " and at most " +
                               std::to_string(plot::kMaxPlotPixels) + " pixels in all");
         }
+        const std::optional<RequestedSpan> span = ReadSpanOptions(options->span);
         RequireOutputFolder(options->output_dir);
         const plot::PlotFormat format =
             options->format == "svg" ? plot::PlotFormat::Svg : plot::PlotFormat::Png;
@@ -137,7 +142,8 @@ void AddPlotCommand(CLI::App& app) {
         const plot::OffscreenGuiApplication gui;
         RunOutputs outputs;
         RunBatch(options->files, [&](const std::string& file) {
-            WritePlotForTrace(file, options->output_dir, format, *size, outputs, std::cout);
+            WritePlotForTrace(file, span, options->output_dir, format, *size, outputs,
+                              std::cout);
         });
     });
 }

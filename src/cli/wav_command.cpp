@@ -67,9 +67,11 @@ std::string RateOptionProblem(const sound::PlayRateReading& reading, const std::
 }  // namespace
 
 void WriteWavForTrace(const std::string& file, std::int32_t rate,
+                      const std::optional<RequestedSpan>& span,
                       const std::filesystem::path& output_dir, RunOutputs& outputs,
                       std::ostream& report) {
-    for (const trace::LoadedTrace& trace : LoadTraces(file, std::cerr)) {
+    for (const trace::LoadedTrace& whole : LoadTraces(file, std::cerr)) {
+        const trace::LoadedTrace trace = CutToSpan(whole, span);
         // Checked before the samples are read: the name comes from the title.
         outputs.RequireUnwritten(output_dir / sound::WaveFileName(trace.title));
         sound::BuiltSound sound = sound::BuildSound(trace, sound::WaveHeader{});
@@ -86,10 +88,11 @@ void AddWavCommand(CLI::App& app) {
         std::vector<std::string> files;
         std::string rate;
         std::string output_dir;
+        SpanOptions span;
     };
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("wav", kDescription);
-    command->footer(kExplanation);
+    command->footer(std::string(kExplanation) + kSpanExplanation);
     command
         ->add_option("FILE", options->files,
                      "SAC (binary, either byte order) or miniSEED trace files")
@@ -101,15 +104,17 @@ void AddWavCommand(CLI::App& app) {
         ->add_option("--output-dir", options->output_dir,
                      "Folder for the WAVE files (default: the current folder)")
         ->option_text("DIR");
+    AddSpanOptions(*command, options->span);
     command->callback([options] {
         const sound::PlayRateReading reading = sound::ReadPlayRate(options->rate);
         if (reading.kind != sound::PlayRateKind::Rate) {
             throw CLI::ValidationError(RateOptionProblem(reading, options->rate));
         }
+        const std::optional<RequestedSpan> span = ReadSpanOptions(options->span);
         RequireOutputFolder(options->output_dir);
         RunOutputs outputs;
         RunBatch(options->files, [&](const std::string& file) {
-            WriteWavForTrace(file, reading.rate, options->output_dir, outputs, std::cout);
+            WriteWavForTrace(file, reading.rate, span, options->output_dir, outputs, std::cout);
         });
     });
 }
