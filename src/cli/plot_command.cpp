@@ -43,8 +43,8 @@ bool IsUtf8Continuation(char c) {
 }
 
 void WritePlotForTrace(const std::string& file, const std::optional<RequestedSpan>& span,
-                       const std::filesystem::path& output_dir, plot::PlotFormat format,
-                       QSize size, RunOutputs& outputs, std::ostream& report) {
+                       const std::filesystem::path& output_dir, plot::PlotFormat format, QSize size,
+                       RunOutputs& outputs, std::ostream& report) {
     for (const trace::LoadedTrace& whole : LoadTraces(file, std::cerr)) {
         const trace::LoadedTrace trace = CutToSpan(whole, span);
         const std::filesystem::path output = output_dir / PlotFileName(trace.title, format);
@@ -142,8 +142,7 @@ void AddPlotCommand(CLI::App& app) {
         const plot::OffscreenGuiApplication gui;
         RunOutputs outputs;
         RunBatch(options->files, [&](const std::string& file) {
-            WritePlotForTrace(file, span, options->output_dir, format, *size, outputs,
-                              std::cout);
+            WritePlotForTrace(file, span, options->output_dir, format, *size, outputs, std::cout);
         });
     });
 }

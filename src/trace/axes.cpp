@@ -108,9 +108,9 @@ std::optional<std::string> UtcTimeText(const TraceInfo& info, double seconds, in
     }
     const std::int64_t units_per_millisecond =
         std::max<std::int64_t>(units_per_second / kMillisecondsPerSecond, 1);
-    const auto units = RoundToInt<std::int64_t>(
-        seconds * static_cast<double>(units_per_second) +
-        static_cast<double>(info.NZMSEC) * static_cast<double>(units_per_second) / 1000.0);
+    const auto units = RoundToInt<std::int64_t>(seconds * static_cast<double>(units_per_second) +
+                                                static_cast<double>(info.NZMSEC) *
+                                                    static_cast<double>(units_per_second) / 1000.0);
     // Beyond some 10 000 years the calendar refuses anyway; the bound keeps
     // the sums below far from overflowing.
     constexpr std::int64_t kLimit = std::int64_t{1} << 52;

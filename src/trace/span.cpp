@@ -164,15 +164,15 @@ SampleSpan SamplesBetween(const TimeScale& scale, std::size_t sample_count, doub
     if (!(start <= end)) {
         return {};
     }
-    const auto time_of = [&scale](std::size_t i) { return scale.SecondsAt(static_cast<double>(i)); };
+    const auto time_of = [&scale](std::size_t i) {
+        return scale.SecondsAt(static_cast<double>(i));
+    };
     // The division only guesses; the sample times themselves decide, so that
     // the edges follow the rule exactly whatever the division rounded to.
-    const std::size_t first =
-        FirstReaching(std::ceil(scale.PositionAt(start)), sample_count,
-                      [&](std::size_t i) { return time_of(i) >= start; });
-    const std::size_t past_last =
-        FirstReaching(std::floor(scale.PositionAt(end)) + 1, sample_count,
-                      [&](std::size_t i) { return time_of(i) > end; });
+    const std::size_t first = FirstReaching(std::ceil(scale.PositionAt(start)), sample_count,
+                                            [&](std::size_t i) { return time_of(i) >= start; });
+    const std::size_t past_last = FirstReaching(std::floor(scale.PositionAt(end)) + 1, sample_count,
+                                                [&](std::size_t i) { return time_of(i) > end; });
     if (past_last <= first) {
         return {std::min(first, sample_count), 0};
     }
@@ -210,8 +210,8 @@ SampleSpan RequireSamplesBetween(const LoadedTrace& trace, double start, double 
             return std::isfinite(seconds) ? SecondsText(seconds) : std::string("the trace's edge");
         };
         throw UserError("No sample falls between " + edge(start) + " and " + edge(end) +
-                        " s after the reference time: the trace lies " +
-                        TraceExtentText(trace) + ".");
+                        " s after the reference time: the trace lies " + TraceExtentText(trace) +
+                        ".");
     }
     return span;
 }

@@ -86,8 +86,7 @@ std::string PointerText(const LoadedTrace& trace, std::size_t sample, float valu
     const double seconds = scale.SecondsAt(static_cast<double>(sample));
     std::string text;
     if (scale.in_seconds) {
-        if (const auto utc =
-                UtcTimeText(trace.info, seconds, TimeDecimalsFor(trace.info.DELTA))) {
+        if (const auto utc = UtcTimeText(trace.info, seconds, TimeDecimalsFor(trace.info.DELTA))) {
             text = *utc + " UTC  ";
         }
         text += NumberText(seconds) + " s  ";
@@ -102,10 +101,9 @@ std::string SpanFileName(const LoadedTrace& trace, SampleSpan span, std::string_
     const std::size_t last = span.count > 0 ? span.first + span.count - 1 : span.first;
     const TimeScale scale = TraceTimeScale(trace.info.B, trace.info.DELTA);
     const int decimals = TimeDecimalsFor(trace.info.DELTA);
-    const auto from = UtcTimeText(trace.info, scale.SecondsAt(static_cast<double>(span.first)),
-                                  decimals);
-    const auto to =
-        UtcTimeText(trace.info, scale.SecondsAt(static_cast<double>(last)), decimals);
+    const auto from =
+        UtcTimeText(trace.info, scale.SecondsAt(static_cast<double>(span.first)), decimals);
+    const auto to = UtcTimeText(trace.info, scale.SecondsAt(static_cast<double>(last)), decimals);
     std::string name = TitleStem(trace.title) + "_";
     if (scale.in_seconds && from && to) {
         name += CompactTime(*from) + "-" + CompactTime(*to);

@@ -96,8 +96,7 @@ double ClockTickStep(double span, double max_ticks) {
     return 10 * power * static_cast<double>(kSecondsPerDay);
 }
 
-std::vector<ClockTick> ClockTicks(const TraceInfo& info, double from, double to,
-                                  double max_ticks) {
+std::vector<ClockTick> ClockTicks(const TraceInfo& info, double from, double to, double max_ticks) {
     std::vector<ClockTick> ticks;
     if (!std::isfinite(from) || !std::isfinite(to) || !(to > from) ||
         !IsValidDateTime(info.RefTime)) {
@@ -119,9 +118,12 @@ std::vector<ClockTick> ClockTicks(const TraceInfo& info, double from, double to,
         const std::int64_t epoch = SecondsBetween(DateTime{1970, 1, 1, 0, 0, 0}, info.RefTime);
         phase = epoch - FloorDivide(epoch, whole_step) * whole_step;
     }
-    const double unit = whole_step > 0 ? static_cast<double>(whole_step) : 1.0 / static_cast<double>(parts);
-    const auto first = NarrowWhole<std::int64_t>(std::ceil((low + static_cast<double>(phase)) / unit));
-    const auto last = NarrowWhole<std::int64_t>(std::floor((high + static_cast<double>(phase)) / unit));
+    const double unit =
+        whole_step > 0 ? static_cast<double>(whole_step) : 1.0 / static_cast<double>(parts);
+    const auto first =
+        NarrowWhole<std::int64_t>(std::ceil((low + static_cast<double>(phase)) / unit));
+    const auto last =
+        NarrowWhole<std::int64_t>(std::floor((high + static_cast<double>(phase)) / unit));
     if (!first || !last || *last < *first || *last - *first >= kMaxTicks) {
         return ticks;
     }

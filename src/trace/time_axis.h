@@ -33,7 +33,6 @@ double ClockTickStep(double span, double max_ticks);
 // (RefTime plus NZMSEC), at multiples of ClockTickStep counted from
 // midnight UTC (from 1970-01-01 for steps of days). None when the times
 // fall outside the calendar or the span is not a positive finite number.
-std::vector<ClockTick> ClockTicks(const TraceInfo& info, double from, double to,
-                                  double max_ticks);
+std::vector<ClockTick> ClockTicks(const TraceInfo& info, double from, double to, double max_ticks);
 
 }  // namespace tremorline::trace

@@ -72,8 +72,8 @@ TEST(CliPlot, APlottedSpanPutsTheSpikeAtItsPlaceWithinTheSpan) {
     TempDir dir;
     WriteSpikeTrace(dir / "event.SAC");
     const RunResult run =
-        RunCli({"plot", (dir / "event.SAC").string(), "--output-dir", dir.path().string(),
-                "--size", "900x300", "--start", "50", "--end", "2005-02-01T03:05:15.250"});
+        RunCli({"plot", (dir / "event.SAC").string(), "--output-dir", dir.path().string(), "--size",
+                "900x300", "--start", "50", "--end", "2005-02-01T03:05:15.250"});
     ASSERT_EQ(run.status, 0) << run.err;
     QImage image;
     ASSERT_TRUE(image.load(QString::fromStdString((dir / "event.png").string()), "PNG"));

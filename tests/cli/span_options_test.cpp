@@ -49,8 +49,9 @@ void WriteTrace(const std::filesystem::path& path, const std::vector<float>& sam
 // The exact sample time, as text that reads back as the same double.
 std::string SampleTimeText(std::size_t i) {
     char text[40];
-    std::snprintf(text, sizeof text, "%.17g",
-                  static_cast<double>(kBegin) + static_cast<double>(i) * static_cast<double>(kDelta));
+    std::snprintf(
+        text, sizeof text, "%.17g",
+        static_cast<double>(kBegin) + static_cast<double>(i) * static_cast<double>(kDelta));
     return text;
 }
 
@@ -80,9 +81,9 @@ TEST(CliSpan, WavOfASpanIsTheSoundOfExactlyItsSamples) {
     for (const Case& c : cases) {
         const std::string shown = c.start + " " + c.end;
         TempDir out;
-        const RunResult run = RunCli({"wav", (whole_dir / "event.sac").string(), "--rate", "8000",
-                                      "--start", c.start, "--end", c.end, "--output-dir",
-                                      out.path().string()});
+        const RunResult run =
+            RunCli({"wav", (whole_dir / "event.sac").string(), "--rate", "8000", "--start", c.start,
+                    "--end", c.end, "--output-dir", out.path().string()});
         ASSERT_EQ(run.status, 0) << shown << run.err;
 
         TempDir part_dir;
@@ -94,8 +95,7 @@ TEST(CliSpan, WavOfASpanIsTheSoundOfExactlyItsSamples) {
                           "--output-dir", part_out.path().string()})
                       .status,
                   0);
-        EXPECT_EQ(ReadFileBytes(out / "event.wav"), ReadFileBytes(part_out / "event.wav"))
-            << shown;
+        EXPECT_EQ(ReadFileBytes(out / "event.wav"), ReadFileBytes(part_out / "event.wav")) << shown;
     }
 }
 

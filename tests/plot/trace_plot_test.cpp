@@ -260,19 +260,20 @@ TEST(TracePlot, TheSvgIsWellFormedXmlHoldingTheMarkersAndTheTimes) {
     ASSERT_TRUE(utc.well_formed);
     EXPECT_EQ(utc.view_box, "0 0 1000 400");
     for (const char* label : {"B", "E", "O quake", "A P", "T0 S", "T9 Lg", "F", "10 s of 10 s",
-                              "03:04:06", "03:04:14", "2005-02-01", "UTC"}) {
+                              "03:04:16", "03:04:24", "2005-02-01", "UTC"}) {
         EXPECT_TRUE(utc.text.contains(QString::fromUtf8(label))) << label;
     }
     EXPECT_FALSE(utc.text.contains("seconds after the reference time"));
 
     PlotTrace in_seconds = shown->Plot();
     in_seconds.time_labels = TimeLabels::SecondsAfterReference;
-    const SvgTexts seconds = ReadSvg(RenderTracePlot(in_seconds, PlotFormat::Svg, QSize(1000, 400)));
-    for (const char* label : {"seconds after the reference time", "2005-02-01 03:04:05.250 UTC",
-                              "2005-02-01 03:04:15.250 UTC", "\n4\n", "\n6\n"}) {
+    const SvgTexts seconds =
+        ReadSvg(RenderTracePlot(in_seconds, PlotFormat::Svg, QSize(1000, 400)));
+    for (const char* label : {"seconds after the reference time", "2005-02-01 03:04:15.250 UTC",
+                              "2005-02-01 03:04:25.250 UTC", "\n12\n", "\n14\n"}) {
         EXPECT_TRUE(seconds.text.contains(QString::fromUtf8(label))) << label;
     }
-    EXPECT_FALSE(seconds.text.contains("03:04:06\n"));
+    EXPECT_FALSE(seconds.text.contains("03:04:16\n"));
 }
 
 TEST(TracePlot, ThePlayCursorStandsAtItsSample) {
