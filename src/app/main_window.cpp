@@ -38,6 +38,7 @@
 #include "app/psn_command.h"
 #include "app/segment_chooser.h"
 #include "app/sound_commands.h"
+#include "app/span_play.h"
 #include "app/trace_commands.h"
 #include "app/twips.h"
 #include "app/waveform_window.h"
@@ -142,6 +143,8 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     position_timer_.setInterval(kPositionIntervalMs);
     connect(&position_timer_, &QTimer::timeout, this, &Form1::ShowSoundState);
     connect(&player_, &QtSoundPlayer::ended, this, &Form1::ShowSoundState);
+    connect(&player_, &QtSoundPlayer::ended, this, &Form1::RepeatLoop);
+    connect(&player_, &QtSoundPlayer::failed, this, [this] { loop_.reset(); });
     connect(&player_, &QtSoundPlayer::failed, this, &Form1::ShowSoundState);
     statusBar()->setObjectName("StatusBar");
     RestoreSize();
@@ -334,6 +337,10 @@ void Form1::StartUp(const std::string& argument_string) {
 }
 
 void Form1::FollowLoadedTrace() {
+    // A loop belongs to the trace it was started on.
+    if (loop_ && loop_->trace != state_.trace) {
+        StopPlaying();
+    }
     if (waveform_ && state_.trace && state_.trace != waveform_->Trace()) {
         waveform_->ShowTrace(state_.trace);
     }
@@ -487,7 +494,7 @@ void Form1::mnuWaveform_Click() {
     if (!waveform_) {
         // A child of the main window, so it closes with it; its own window
         // all the same, resizable and modeless.
-        waveform_ = new WaveformWindow(player_, this);
+        waveform_ = new WaveformWindow(player_, this, this);
         waveform_->ShowTrace(state_.trace);
         if (player_.IsPlaying()) {
             waveform_->FollowPlayer();
@@ -504,6 +511,7 @@ void Form1::Command1_Click() {
 }
 
 void Form1::PlaySound_Click() {
+    loop_.reset();
     const WaveImageBytes before = state_.SoundState.PlayBuffer;
     app::PlaySound(state_, *this, player_);
     if (waveform_) {
@@ -520,6 +528,7 @@ void Form1::PlaySound_Click() {
 }
 
 void Form1::StopSound_Click() {
+    loop_.reset();
     app::StopSound(*this, player_);
     if (waveform_) {
         waveform_->FollowPlayer();  // the cursor stays where the sound stopped
@@ -552,6 +561,50 @@ void Form1::ShowSoundState() {
 
 void Form1::SaveWAVE_Click() {
     app::SaveSound(state_, *this);
+}
+
+void Form1::PlaySpan(const std::shared_ptr<const trace::LoadedTrace>& trace, trace::SampleSpan span,
+                     bool loop) {
+    loop_.reset();
+    if (!trace) {
+        return;
+    }
+    bool started = false;
+    RunCommand(*this, [&] {
+        WaitCursor busy;  // a first play sets the sound up
+        played_ = app::PlaySpan(state_, *this, player_, *trace, span);
+        started = true;
+    });
+    if (started && loop) {
+        loop_ = Loop{trace, span};
+    }
+    if (waveform_) {
+        waveform_->FollowPlayer(span.first);
+    }
+    ShowSoundState();
+}
+
+void Form1::RepeatLoop() {
+    if (!loop_ || !state_.SoundState.PlayBuffer) {
+        return;
+    }
+    player_.Play(state_.SoundState.PlayBuffer);
+    if (waveform_) {
+        waveform_->FollowPlayer(loop_->span.first);
+    }
+    ShowSoundState();
+}
+
+void Form1::StopPlaying() {
+    StopSound_Click();
+}
+
+bool Form1::IsPlaying() const {
+    return player_.IsPlaying();
+}
+
+std::optional<std::int32_t> Form1::SoundRate() const {
+    return SoundBoxRate(*this, state_.trace ? state_.trace->info.DELTA : 0.0f);
 }
 
 }  // namespace tremorline::app

@@ -14,6 +14,7 @@
 
 #include "app/app_state.h"
 #include "app/qt_sound_player.h"
+#include "app/waveform_host.h"
 #include "app/window_ops.h"
 #include "sound/play_position.h"
 
@@ -32,7 +33,7 @@ class WaveformWindow;
 
 namespace tremorline::app {
 
-class Form1 : public QMainWindow, public WindowOps {
+class Form1 : public QMainWindow, public WindowOps, public WaveformHost {
     Q_OBJECT
 
   public:
@@ -59,6 +60,13 @@ class Form1 : public QMainWindow, public WindowOps {
     bool AskYesNo(const std::string& text) override;
     std::optional<std::filesystem::path> ChooseTraceFile() override;
     std::optional<std::size_t> ChooseSegment(const std::vector<SegmentRow>& rows) override;
+
+    // WaveformHost: the waveform window plays spans through the Sound Box.
+    void PlaySpan(const std::shared_ptr<const trace::LoadedTrace>& trace, trace::SampleSpan span,
+                  bool loop) override;
+    void StopPlaying() override;
+    bool IsPlaying() const override;
+    std::optional<std::int32_t> SoundRate() const override;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -100,6 +108,14 @@ class Form1 : public QMainWindow, public WindowOps {
     AppState state_;
     QtSoundPlayer player_;  // plays from the state's image; stops before it goes
     std::optional<sound::PlayedSound> played_;  // the sound last started
+    // The span the waveform window loops, while it loops.
+    struct Loop {
+        std::shared_ptr<const trace::LoadedTrace> trace;
+        trace::SampleSpan span;
+    };
+    std::optional<Loop> loop_;
+    // Plays the loop's span again when its sound has ended by itself.
+    void RepeatLoop();
     QTimer position_timer_;
 
     QWidget* client_ = nullptr;  // the area under the menu bar

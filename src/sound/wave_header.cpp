@@ -91,4 +91,12 @@ std::string RateAdviceText(float delta) {
            trace::IntegerText(*wave_rate) + ".\r\n" + choose;
 }
 
+std::optional<std::int32_t> RecommendedPlayRate(float delta) {
+    const auto rate = RateFor(kSpeedUp, delta);
+    if (!rate || *rate < 1 || *rate > kMaxPlayRate) {
+        return std::nullopt;
+    }
+    return rate;
+}
+
 }  // namespace tremorline::sound

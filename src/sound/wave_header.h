@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 
 namespace tremorline::sound {
@@ -92,5 +93,9 @@ std::array<unsigned char, kWaveHeaderSize> WaveHeaderBytes(const WaveHeader& hea
 // worked out (DELTA 0 or not finite, or a figure outside the 32-bit range)
 // the message says so instead.
 std::string RateAdviceText(float delta);
+
+// The recommended playback rate of that message, 1800 / DELTA (an hour in
+// two seconds), when it can be worked out and played (1 to kMaxPlayRate).
+std::optional<std::int32_t> RecommendedPlayRate(float delta);
 
 }  // namespace tremorline::sound
