@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -19,6 +20,8 @@
 #include "app/waveform_host.h"
 #include "app/waveform_window.h"
 #include "plot/trace_plot.h"
+#include "sound/make_sound.h"
+#include "sound/wave_image.h"
 #include "support/fake_window.h"
 #include "support/sac_builder.h"
 #include "support/temp_dir.h"
@@ -309,6 +312,61 @@ class WaveformWindowTest : public QObject {
         window.ShowTrace(Load(WriteTrace(dir, "other.sac", 3000)));
         QVERIFY(!window.Selection() && !window.InsertionPoint());
         QVERIFY(window.findChild<QLabel*>("lblSelection")->text().isEmpty());
+    }
+
+    // The selection is exported as the sound of just its samples, under a
+    // name after the trace and the span; the view as a picture.
+    void exportsTheSelectionAndTheView() {
+        TempDir dir;
+        FakePlayer player;
+        FakeHost host;
+        WaveformWindow window(player, nullptr, &host);
+        window.resize(800, 300);
+        window.show();
+        window.ShowTrace(Load(WriteTrace(dir, "trace.sac", 10'000)));
+        QTRY_VERIFY(window.SummaryReady());
+        const QSize canvas = window.CanvasSize();
+        const QRect area = tremorline::plot::PlotArea(canvas);
+        const auto x_of = [&](double position) {
+            return tremorline::plot::XAtSamplePosition(canvas, window.View(), position);
+        };
+        Drag(window, QPointF(x_of(1000), area.center().y()), QPointF(x_of(3000), area.center().y()),
+             Qt::LeftButton);
+        const trace::SampleSpan span = *window.Selection();
+
+        QStringList proposed;
+        std::filesystem::path target = dir / "chosen.wav";
+        window.SetSaveFileChooser([&](const QString&, const QString& name, const QString&) {
+            proposed << name;
+            return std::optional<std::filesystem::path>(target);
+        });
+        window.ExportSound();
+        QVERIFY2(
+            proposed.back().endsWith(".wav") && proposed.back().contains("/trace_20050201T0304"),
+            qPrintable(proposed.back()));
+
+        // The same samples as a trace of their own, saved at the same rate.
+        std::vector<float> part;
+        for (std::size_t i = span.first; i < span.first + span.count; ++i) {
+            part.push_back(static_cast<float>(i % 97));
+        }
+        TempDir other;
+        SacBuilder().Samples(part).WriteTo(other / "trace.sac");
+        auto sound = tremorline::sound::BuildSound(*Load(other / "trace.sac"), {});
+        tremorline::sound::SetPlayRate(sound.header, 8000);
+        tremorline::sound::WriteWaveFile(other / "expected.wav", sound.header, sound.wave_data);
+        QCOMPARE(tremorline::testing::ReadFileBytes(target),
+                 tremorline::testing::ReadFileBytes(other / "expected.wav"));
+
+        target = dir / "view.svg";
+        window.ExportPicture();
+        QVERIFY(tremorline::testing::ReadFileBytes(target).size() > 100);
+        QVERIFY(QFile(QString::fromStdString(target.string())).open(QIODevice::ReadOnly));
+        target = dir / "view.png";
+        window.ExportPicture();
+        QImage picture;
+        QVERIFY(picture.load(QString::fromStdString(target.string()), "PNG"));
+        QCOMPARE(picture.size(), canvas);
     }
 
     // The cursor follows the player's position while it plays, and stays
