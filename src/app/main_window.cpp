@@ -295,8 +295,10 @@ void Form1::dropEvent(QDropEvent* event) {
     // Opened once the drop has ended, so that a message box the load shows
     // does not hold up the program the file came from.
     const std::filesystem::path path = QFile::encodeName(*file).toStdString();
-    QTimer::singleShot(
-        0, this, [this, path] { RunCommand(*this, [&] { OpenTraceFile(state_, *this, path); }); });
+    QTimer::singleShot(0, this, [this, path] {
+        RunCommand(*this, [&] { OpenTraceFile(state_, *this, path); });
+        FollowLoadedTrace();
+    });
 }
 
 void Form1::BuildMenus() {

@@ -9,8 +9,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QTimer>
+#include <QUrl>
 #include <QWheelEvent>
 #include <QtTest>
 #include <memory>
@@ -167,6 +169,16 @@ class WaveformWindowTest : public QObject {
         QCOMPARE(waveform->windowTitle(), QString("second.sac"));
         QVERIFY(waveform->Trace() != nullptr);
         QCOMPARE(waveform->Trace()->title, std::string("second.sac"));
+
+        // A file dropped on the main window is followed as an Open is.
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(first.string()))});
+        const QPoint at = window.findChild<QWidget*>("Text1")->geometry().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window, &enter);
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window, &drop);
+        QTRY_COMPARE(waveform->windowTitle(), QString("first.sac"));
     }
 
     // A summary still being built when another trace is shown is abandoned;
