@@ -2,8 +2,8 @@
 #pragma once
 
 // Where Form1's controls stand for a given size of its client area. At the
-// form's own size (5520 x 6315 twips) they stand exactly where the form puts
-// them. A larger window gives its extra width to Label1, Text1 and the Sound
+// window's first and smallest size (5520 x 6315 twips) they stand at their
+// fixed places. A larger window gives its extra width to Label1, Text1 and the Sound
 // Box, and its extra height to Text1; the Sound Box stays under Text1, at the
 // same distance from the bottom edge. The controls inside the Sound Box are
 // placed from its left edge and never move.

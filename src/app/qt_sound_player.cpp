@@ -22,14 +22,17 @@ namespace tremorline::app {
 namespace {
 
 constexpr int kWatchIntervalMs = 20;
-// After the output has taken the last sample, how long beyond the sound still
-// queued in it the player waits to hear the end before it lets go regardless.
+// Once the output's position has passed the sound's end, the player lets the
+// silence after it play for as long as the output may hold (its buffer, at
+// least the first figure), plus the second, so that letting the sink go takes
+// back nothing but silence.
+constexpr qint64 kTrailMinimumUs = 200'000;
+constexpr qint64 kTrailMarginUs = 50'000;
+// When the output's position stops short of where it should be (one that
+// never starts, say), the player waits this long beyond the sound still
+// queued before it ends the sound regardless.
 constexpr qint64 kEndGraceMs = 1000;
 constexpr qint64 kBytesPerSample = 2;
-// The converted sound's length may differ from the estimate by a sample or
-// two; the output is told a little less, so that it never waits for samples
-// that do not come before it starts to play.
-constexpr std::uint64_t kLengthMargin = 16;
 
 QAudioFormat MonoInt16(int rate) {
     QAudioFormat format;
@@ -55,7 +58,16 @@ std::optional<QAudioFormat> OutputFormat(const QAudioDevice& device) {
 }  // namespace
 
 // What the output pulls from: the image's samples converted to the output's
-// rate, a few milliseconds per pull.
+// rate, a few milliseconds per pull, then silence for as long as the output
+// keeps pulling.
+//
+// The silence is what lets a sound be heard to its end. A sound server that
+// renders ahead takes back what a stream had not yet played when the stream
+// goes away, and a stream that runs dry loses the latency figures its
+// position is worked out from. With silence behind it, the sound's last
+// sample moves through the server like any other, the output's position
+// stays true, and the player lets the sink go only once the end has been
+// played, when all the server still holds is silence.
 class ResampledAudioDevice : public QIODevice {
   public:
     ResampledAudioDevice(std::span<const unsigned char> pcm, std::int32_t play_rate,
@@ -63,26 +75,23 @@ class ResampledAudioDevice : public QIODevice {
         : resampler_(pcm, play_rate, output_rate) {}
 
     bool isSequential() const override { return true; }
-    // Never at its end as far as the output can tell. Qt's PulseAudio output,
-    // finding its source at the end when the server runs dry, asks the server
-    // to drain and to call back into the output object when done; a sink
-    // released before that call comes would be called after it is gone. The
-    // player watches Finished() instead, and releases the sink once the
-    // output's position has reached the end, which needs no drain.
+    // Never at its end as far as the output can tell: Qt's PulseAudio output
+    // would otherwise ask the server to drain and to call back into the
+    // output object when done, which may come after the sink is gone.
     bool atEnd() const override { return false; }
-    bool Finished() const { return failed_ || resampler_.AtEnd(); }
-    // What is still to come; the output uses it to start a short sound as
+    // The sound still to come; the output uses it to start a short sound as
     // soon as all of it is queued.
     qint64 bytesAvailable() const override {
         const std::uint64_t length = resampler_.OutputLength();
-        const std::uint64_t left =
-            length > written_ + kLengthMargin ? length - written_ - kLengthMargin : 0;
+        const std::uint64_t left = length > written_ ? length - written_ : 0;
         return static_cast<qint64>(left) * kBytesPerSample + QIODevice::bytesAvailable();
     }
     qint64 size() const override { return bytesAvailable(); }
 
-    // Output samples handed to the output so far.
-    std::uint64_t Written() const { return written_; }
+    // True once every sample of the sound has been handed to the output.
+    bool SoundHandedOver() const { return resampler_.AtEnd(); }
+    // Output samples of the sound (not of the silence after it) handed over.
+    std::uint64_t SoundWritten() const { return written_; }
     // Why the conversion stopped early; empty while it works.
     const std::string& Failure() const { return failure_; }
 
@@ -92,17 +101,20 @@ class ResampledAudioDevice : public QIODevice {
             return 0;
         }
         buffer_.resize(static_cast<std::size_t>(max_bytes / kBytesPerSample));
+        std::size_t got = 0;
         try {
-            const std::size_t got = resampler_.Read(buffer_);
-            std::memcpy(data, buffer_.data(), got * sizeof(std::int16_t));
-            written_ += got;
-            return static_cast<qint64>(got) * kBytesPerSample;
+            got = resampler_.Read(buffer_);
         } catch (const std::exception& failure) {
             // Ends the sound here: no exception may reach the output's timer.
             failure_ = failure.what();
             failed_ = true;
             return 0;
         }
+        written_ += got;
+        std::fill(buffer_.begin() + static_cast<std::ptrdiff_t>(got), buffer_.end(),
+                  std::int16_t{0});
+        std::memcpy(data, buffer_.data(), buffer_.size() * sizeof(std::int16_t));
+        return static_cast<qint64>(buffer_.size()) * kBytesPerSample;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
 
@@ -168,18 +180,19 @@ void QtSoundPlayer::Play(WaveImageBytes image) {
 }
 
 void QtSoundPlayer::Stop() {
-    if (sink_) {
+    if (IsPlaying()) {
         heard_when_silent_ = HeardSample();
-        Release();
     }
+    // After the end only silence is left to cut.
+    Release();
 }
 
 bool QtSoundPlayer::IsPlaying() const {
-    return sink_ != nullptr;
+    return sink_ != nullptr && !trailing_;
 }
 
 std::size_t QtSoundPlayer::HeardSample() const {
-    if (!sink_) {
+    if (!IsPlaying()) {
         return heard_when_silent_;
     }
     // The output's processed time is what the sound server has taken from
@@ -202,6 +215,11 @@ void QtSoundPlayer::Watch() {
         return;
     }
     if (!source_->Failure().empty() || sink_->state() == QAudio::StoppedState) {
+        if (trailing_) {
+            // The sound has been heard; only its trailing silence is lost.
+            Release();
+            return;
+        }
         // Only the output itself stops a sink this player still holds.
         problem_ =
             source_->Failure().empty() ? "The audio output stopped playing" : source_->Failure();
@@ -210,30 +228,41 @@ void QtSoundPlayer::Watch() {
         emit failed();
         return;
     }
-    if (sink_->state() != QAudio::IdleState || !source_->Finished()) {
-        end_deadline_ms_ = -1;
+    if (!source_->SoundHandedOver()) {
         return;
     }
-    // Everything has been handed over; the end is heard once the output's
-    // position reaches it. The grace period covers an output that never gets
-    // there (one too short to start, say), so a sound always ends.
-    const qint64 written_us = static_cast<qint64>(source_->Written() * 1'000'000 /
-                                                  static_cast<std::uint64_t>(output_rate_));
+    // Everything has been handed over. The end is heard once the output's
+    // position reaches it; the sink goes once the position has also passed
+    // what the output may hold beyond it. Each wait has a deadline, for an
+    // output whose position never gets there, so a sound always ends.
     const qint64 heard_us = sink_->processedUSecs();
     const qint64 now_ms = QDeadlineTimer::current().deadline();
-    if (end_deadline_ms_ < 0) {
-        end_deadline_ms_ = now_ms + std::max<qint64>(0, written_us - heard_us) / 1000 + kEndGraceMs;
+    const qint64 target_us = trailing_ ? release_at_us_ : end_us_;
+    if (deadline_ms_ < 0) {
+        end_us_ = static_cast<qint64>(source_->SoundWritten() * 1'000'000 /
+                                      static_cast<std::uint64_t>(output_rate_));
+        deadline_ms_ = now_ms + std::max<qint64>(0, end_us_ - heard_us) / 1000 + kEndGraceMs;
+        return;
     }
-    if (heard_us >= written_us || now_ms >= end_deadline_ms_) {
-        heard_when_silent_ = sample_count_;
+    if (heard_us < target_us && now_ms < deadline_ms_) {
+        return;
+    }
+    if (trailing_) {
         Release();
-        emit ended();
+        return;
     }
+    trailing_ = true;
+    heard_when_silent_ = sample_count_;
+    const qint64 buffer_us = sink_->bufferSize() * 1'000'000 / (kBytesPerSample * output_rate_);
+    release_at_us_ = end_us_ + std::max(buffer_us, kTrailMinimumUs) + kTrailMarginUs;
+    deadline_ms_ = now_ms + std::max<qint64>(0, release_at_us_ - heard_us) / 1000 + kEndGraceMs;
+    emit ended();
 }
 
 void QtSoundPlayer::Release() {
     watch_.stop();
-    end_deadline_ms_ = -1;
+    trailing_ = false;
+    deadline_ms_ = -1;
     // Taken out of the members first: a sink runs the event loop once as it
     // goes, and nothing reached from there may find it half released.
     std::unique_ptr<QAudioSink> sink = std::move(sink_);

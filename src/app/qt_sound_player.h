@@ -7,6 +7,10 @@
 // The output is opened as the device likes it (its preferred rate, 16-bit
 // mono), and the image's samples are converted to that rate as the output
 // pulls them, so every play rate sounds at the pitch and speed it names.
+//
+// A sound is heard to its last sample however short it is: at its natural
+// end the output plays on in silence until the end has passed the speaker.
+// Only Stop, or a new Play, cuts a sound short.
 
 #include <QObject>
 #include <QTimer>
@@ -49,7 +53,8 @@ class QtSoundPlayer : public QObject, public SoundPlayer {
 
   private:
     void Watch();
-    // Ends the sound: the sink goes first, then what it reads from.
+    // Lets the sink go (the sound ends if it still plays): the sink goes
+    // first, then what it reads from.
     void Release();
 
     // Declared in the order they are needed: the sink reads the device, the
@@ -64,7 +69,15 @@ class QtSoundPlayer : public QObject, public SoundPlayer {
     std::int32_t output_rate_ = 0;
     std::size_t heard_when_silent_ = 0;  // the position once no sound plays
     std::string problem_;
-    qint64 end_deadline_ms_ = -1;  // once all is handed over: when to stop waiting for the end
+    // Once all of the sound is handed over: where it ends in the output's
+    // time, and when to stop waiting for the output's position to get there.
+    qint64 end_us_ = 0;
+    qint64 deadline_ms_ = -1;
+    // After the end has been heard the sink plays on, silent, until the
+    // output's position passes `release_at_us_`: what the server still holds
+    // then is silence alone.
+    bool trailing_ = false;
+    qint64 release_at_us_ = 0;
 };
 
 }  // namespace tremorline::app

@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPaintEngine>
 #include <QPolygonF>
@@ -30,7 +31,6 @@ constexpr int kTopMargin = 28;
 constexpr int kBottomMargin = 46;
 constexpr int kFontPixels = 12;
 constexpr int kTextHeight = 16;
-constexpr int kMarkerLabelRows = 3;
 constexpr int kArrowSize = 6;
 // Roughly how far apart tick marks stand, in pixels.
 constexpr int kTimeTickSpacing = 110;
@@ -356,68 +356,57 @@ QColor MarkerColour(const trace::Marker& marker) {
     return kPickMarkerColour;
 }
 
-constexpr int kLabelWidth = 200;
+constexpr int kLabelGap = 3;
 
-// A marker pinned to an edge: an arrow pointing out of the view with the
-// label beside it, on the inner side.
-void DrawEdgeMarker(QPainter& painter, const QRect& area, bool left_edge, int label_y,
-                    const QString& label) {
-    const int arrow_y = label_y + kTextHeight / 2;
-    const int edge = left_edge ? area.left() : area.right();
-    const int inward = left_edge ? kArrowSize : -kArrowSize;
+// Where the marker's label goes in a row starting at `top`: beside its line
+// (to the left where it would run past the right edge), or beside its arrow.
+QRect LabelRect(const MarkerPlacement& placement, const QRect& area, int top, int width) {
+    switch (placement.kind) {
+        case MarkerPlacement::Kind::LeftEdge:
+            return {area.left() + kArrowSize + kLabelGap, top, width, kTextHeight};
+        case MarkerPlacement::Kind::RightEdge:
+            return {area.right() + 1 - kArrowSize - kLabelGap - width, top, width, kTextHeight};
+        case MarkerPlacement::Kind::Line:
+            break;
+    }
+    if (placement.column + kLabelGap + width > area.right()) {
+        return {placement.column - kLabelGap - width, top, width, kTextHeight};
+    }
+    return {placement.column + kLabelGap, top, width, kTextHeight};
+}
+
+QRect ArrowRect(const MarkerPlacement& placement, const QRect& area, int top) {
+    const int arrow_top = top + (kTextHeight - kArrowSize) / 2;
+    if (placement.kind == MarkerPlacement::Kind::LeftEdge) {
+        return {area.left(), arrow_top, kArrowSize + 1, kArrowSize + 1};
+    }
+    return {area.right() - kArrowSize, arrow_top, kArrowSize + 1, kArrowSize + 1};
+}
+
+// An arrow pointing out of the view, for a marker pinned to an edge.
+void DrawArrow(QPainter& painter, const MarkerPlacement& placement) {
+    const QRect box = placement.arrow;
+    const int middle = box.top() + kArrowSize / 2;
+    const bool left = placement.kind == MarkerPlacement::Kind::LeftEdge;
+    const int tip = left ? box.left() : box.right();
+    const int base = left ? box.left() + kArrowSize : box.right() - kArrowSize;
     painter.setBrush(painter.pen().color());
-    painter.drawPolygon(
-        QPolygon({QPoint(edge, arrow_y), QPoint(edge + inward, arrow_y - kArrowSize / 2),
-                  QPoint(edge + inward, arrow_y + kArrowSize / 2)}));
+    painter.drawPolygon(QPolygon({QPoint(tip, middle), QPoint(base, middle - kArrowSize / 2),
+                                  QPoint(base, middle + kArrowSize / 2)}));
     painter.setBrush(Qt::NoBrush);
-    if (left_edge) {
-        painter.drawText(QRect(edge + kArrowSize + 3, label_y, kLabelWidth, kTextHeight),
-                         Qt::AlignLeft | Qt::AlignVCenter, label);
-    } else {
-        painter.drawText(
-            QRect(edge - kArrowSize - 3 - kLabelWidth, label_y, kLabelWidth, kTextHeight),
-            Qt::AlignRight | Qt::AlignVCenter, label);
-    }
 }
 
-// A marker in view: a vertical line, its label at the top beside it (to the
-// left near the right edge).
-void DrawMarkerLine(QPainter& painter, const QRect& area, int column, int label_y,
-                    const QString& label) {
-    painter.drawLine(column, area.top(), column, area.bottom());
-    if (column > area.right() - 60) {
-        painter.drawText(QRect(column - 3 - kLabelWidth, label_y, kLabelWidth, kTextHeight),
-                         Qt::AlignRight | Qt::AlignVCenter, label);
-    } else {
-        painter.drawText(QRect(column + 3, label_y, kLabelWidth, kTextHeight),
-                         Qt::AlignLeft | Qt::AlignVCenter, label);
-    }
-}
-
-// Markers in view are lines whose labels take turns among a few rows, so
-// that close ones stay legible. A marker beyond the view (outside the trace,
-// or out of a zoomed view) is pinned to the edge it lies beyond; those of one
-// edge stack downwards.
-void DrawMarkers(QPainter& painter, QSize size, const QRect& area, const PlotTrace& trace,
-                 const TraceView& view, const TimeScale& time) {
-    if (!time.in_seconds) {
-        return;
-    }
-    const auto row_y = [&area](int row) { return area.top() + 2 + row * kTextHeight; };
-    int line_row = 0;
-    int left_row = 0;
-    int right_row = 0;
-    for (const trace::Marker& marker : trace::HeaderMarkers(trace.header, trace.samples.Count())) {
-        const double x = XAtSamplePosition(size, view, time.PositionAt(marker.seconds));
-        const QString label = FromHeaderBytes(marker.label);
-        painter.setPen(MarkerColour(marker));
-        if (x < area.left()) {
-            DrawEdgeMarker(painter, area, true, row_y(left_row++), label);
-        } else if (x >= area.left() + area.width()) {
-            DrawEdgeMarker(painter, area, false, row_y(right_row++), label);
+void DrawMarkers(QPainter& painter, const QRect& area,
+                 const std::vector<MarkerPlacement>& placements) {
+    for (const MarkerPlacement& placement : placements) {
+        painter.setPen(MarkerColour(placement.marker));
+        if (placement.kind == MarkerPlacement::Kind::Line) {
+            painter.drawLine(placement.column, area.top(), placement.column, area.bottom());
         } else {
-            DrawMarkerLine(painter, area, Pixel(x), row_y(line_row++ % kMarkerLabelRows), label);
+            DrawArrow(painter, placement);
         }
+        painter.drawText(placement.label, Qt::AlignLeft | Qt::AlignVCenter,
+                         FromHeaderBytes(placement.marker.label));
     }
 }
 
@@ -470,6 +459,58 @@ double XAtSamplePosition(QSize size, const TraceView& view, double position) {
     return area.left() + (position - view.first) * area.width() / view.span;
 }
 
+// Markers in view are lines, markers beyond it (outside the trace, or out of
+// a zoomed view) arrows at the edge they lie beyond. Each label, with its
+// arrow, takes the highest row where it overlaps no label or arrow laid out
+// before it, so that close markers stay legible and an arrow never covers a
+// line's label.
+std::vector<MarkerPlacement> LayOutMarkers(QSize size, const PlotTrace& trace,
+                                           const TraceView& view, const QFontMetrics& metrics) {
+    std::vector<MarkerPlacement> placements;
+    const QRect area = PlotArea(size);
+    const TimeScale time = trace::TraceTimeScale(trace.header.reals[sac::real::B],
+                                                 trace.header.reals[sac::real::DELTA]);
+    if (area.isEmpty() || !time.in_seconds) {
+        return placements;
+    }
+    const int rows = std::max(1, area.height() / kTextHeight - 1);
+    std::vector<QRect> taken;
+    for (const trace::Marker& marker : trace::HeaderMarkers(trace.header, trace.samples.Count())) {
+        MarkerPlacement placement{marker, MarkerPlacement::Kind::Line, 0, {}, {}};
+        const double x = XAtSamplePosition(size, view, time.PositionAt(marker.seconds));
+        if (x < area.left()) {
+            placement.kind = MarkerPlacement::Kind::LeftEdge;
+            placement.column = area.left();
+        } else if (x >= area.left() + area.width()) {
+            placement.kind = MarkerPlacement::Kind::RightEdge;
+            placement.column = area.right();
+        } else {
+            placement.column = Pixel(x);
+        }
+        const int width = metrics.horizontalAdvance(FromHeaderBytes(marker.label)) + 1;
+        for (int row = 0; row < rows; ++row) {
+            const int top = area.top() + 2 + row * kTextHeight;
+            placement.label = LabelRect(placement, area, top, width);
+            placement.arrow = placement.kind == MarkerPlacement::Kind::Line
+                                  ? QRect()
+                                  : ArrowRect(placement, area, top);
+            const bool free = std::none_of(taken.begin(), taken.end(), [&](const QRect& other) {
+                return other.intersects(placement.label) ||
+                       (!placement.arrow.isNull() && other.intersects(placement.arrow));
+            });
+            if (free) {
+                break;
+            }
+        }
+        taken.push_back(placement.label);
+        if (!placement.arrow.isNull()) {
+            taken.push_back(placement.arrow);
+        }
+        placements.push_back(std::move(placement));
+    }
+    return placements;
+}
+
 trace::Envelope PlotEnvelope(QSize size, const PlotTrace& trace, const TraceView& view) {
     const QRect area = PlotArea(size);
     if (area.isEmpty()) {
@@ -506,7 +547,7 @@ void DrawTrace(QPainter& painter, QSize size, const PlotTrace& trace, const Trac
     } else {
         DrawEnvelope(painter, area, envelope, scale);
     }
-    DrawMarkers(painter, size, area, trace, view, time);
+    DrawMarkers(painter, area, LayOutMarkers(size, trace, view, painter.fontMetrics()));
     if (cursor_sample) {
         DrawCursor(painter, size, area, view, *cursor_sample);
     }

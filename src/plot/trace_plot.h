@@ -10,7 +10,9 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QRect>
 #include <QSize>
@@ -19,6 +21,7 @@
 #include "sac/sac_header.h"
 #include "trace/envelope.h"
 #include "trace/loaded_trace.h"
+#include "trace/markers.h"
 #include "trace/minmax_summary.h"
 #include "trace/trace_info.h"
 
@@ -58,6 +61,23 @@ double SamplePositionAtX(QSize size, const trace::TraceView& view, double x);
 
 // The horizontal pixel at which the sample position `position` stands.
 double XAtSamplePosition(QSize size, const trace::TraceView& view, double position);
+
+// Where a drawing of `size` showing `view` puts one of the trace's markers:
+// a line at `column` when the marker is in view, otherwise an arrow at the
+// edge it lies beyond; and its label, drawn with a font of `metrics`. No
+// label or arrow overlaps another while the area has rows enough.
+struct MarkerPlacement {
+    enum class Kind { Line, LeftEdge, RightEdge };
+
+    trace::Marker marker;
+    Kind kind = Kind::Line;
+    int column = 0;  // the line's column, or the edge's
+    QRect arrow;     // null for a line
+    QRect label;
+};
+std::vector<MarkerPlacement> LayOutMarkers(QSize size, const PlotTrace& trace,
+                                           const trace::TraceView& view,
+                                           const QFontMetrics& metrics);
 
 // Draws `view` of `trace` on `painter`, over the whole of `size`, background
 // included. With `cursor_sample`, a play cursor stands at that sample when it

@@ -34,11 +34,12 @@ std::string TimeStamp(const trace::DateTime& time) {
            trace::TwoDigitText(time.minute) + trace::TwoDigitText(time.second);
 }
 
-// The stamp of a year with other than four digits. Files made by earlier
-// versions of the program took the name's characters from fixed positions of
-// the text MM/DD/YYYY hh:mm:ss; with a shorter year those positions hold
-// other characters (the year 999 gives "9 0201.3:4:5"), and the names stay
-// as they were so that such files are still found and replaced.
+// The stamp of a year with other than four digits: the name's characters
+// come from the places that hold YYMMDD.hhmmss in the text MM/DD/YYYY
+// hh:mm:ss of a four-digit year. With a shorter year those places hold other
+// characters (the year 999 gives "9 0201.3:4:5"); the names are kept that way
+// so that a PSN file of such a trace gets the same name every time, and an
+// existing one is found and replaced.
 std::string TimeStampFromFixedTextPositions(std::string_view ref) {
     std::string stamp;
     stamp += Characters(ref, 9, 10);

@@ -16,9 +16,10 @@ namespace tremorline::psn {
 // The file's length for `npts` samples: 232 + 4 * npts.
 std::uint64_t PsnFileSize(std::int32_t npts);
 
-// The file name: YYMMDD.hhmmss. of RefTime (a year of other than four
-// digits keeps the odd form older versions gave it), then the trimmed station name, the component
-// letter and ".psn"; for example 050203.040506.ABCZ.psn. Throws UserError when the station name
+// The file name: YYMMDD.hhmmss. of RefTime (for a year of other than four
+// digits, the characters at the same places of its MM/DD/YYYY hh:mm:ss text),
+// then the trimmed station name, the component letter and ".psn"; for example
+// 050203.040506.ABCZ.psn. Throws UserError when the station name
 // would put a folder separator into the name.
 std::string PsnFileName(const trace::TraceInfo& info, char component_letter);
 

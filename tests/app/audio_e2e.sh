@@ -7,7 +7,8 @@
 #
 #   audio_e2e.sh PLAYER_PROGRAM [SAC_FILE]
 #       the player's checks: without a server, then into a 44100 Hz and an
-#       8000 Hz sink; SAC_FILE, when given, is also heard bit for bit
+#       8000 Hz sink, then long and short sounds into a sink that rewinds;
+#       SAC_FILE, when given, is also heard bit for bit
 #   audio_e2e.sh --with-sink RATE COMMAND...
 #       runs COMMAND against a server whose only output is a RATE Hz sink
 set -u
@@ -49,11 +50,16 @@ export HOME=$work/home
 export QT_QPA_PLATFORM=offscreen
 unset DISPLAY
 
-# start_server RATE: a server of its own whose only output is a null sink at
-# RATE Hz, 16-bit mono, so that nothing is resampled or mixed on the way to
-# the monitor. Skips the whole test when it cannot start.
+# start_server RATE [rewinds]: a server of its own whose only output is a
+# null sink at RATE Hz, 16-bit mono, so that nothing is resampled or mixed on
+# the way to the monitor. The sink never takes back what it has rendered
+# unless "rewinds" is given: then, as a desktop's sink does, it renders ahead
+# and takes back what a stream that goes away had not yet played. Skips the
+# whole test when it cannot start.
 start_server() {
-    local rate=$1 dir=$work/server-$1
+    local rate=$1 dir=$work/server-$1-${2:-norewinds}
+    local rewinds=norewinds=1
+    [ "${2:-}" = rewinds ] && rewinds=
     mkdir -m 700 -p "$dir/run" "$dir/state"
     export XDG_RUNTIME_DIR=$dir/run
     export PULSE_RUNTIME_PATH=$dir/run
@@ -61,7 +67,7 @@ start_server() {
     export PULSE_SERVER=unix:$dir/run/native
     pulseaudio --daemonize=no --system=false --exit-idle-time=-1 --disallow-exit \
         --use-pid-file=false -n --log-target="file:$dir/server.log" \
-        --load="module-null-sink sink_name=$sink format=s16le rate=$rate channels=1 norewinds=1" \
+        --load="module-null-sink sink_name=$sink format=s16le rate=$rate channels=1 $rewinds" \
         --load="module-native-protocol-unix socket=$dir/run/native auth-anonymous=1" &
     server_pid=$!
     server_log=$dir/server.log
@@ -125,4 +131,9 @@ for rate in 44100 8000; do
     fi
     stop_server
 done
+
+# Sounds long and short on a sink that rewinds, with another stream playing.
+start_server 48000 rewinds
+run "whole sounds on a running sink that rewinds" "$player" --whole "$sink.monitor"
+stop_server
 exit "$status"

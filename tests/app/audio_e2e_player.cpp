@@ -5,6 +5,7 @@
 //
 //   audio_e2e_player SAC_FILE RATE MONITOR_SOURCE   a real trace, heard bit for bit
 //   audio_e2e_player --rates MONITOR_SOURCE        every kind of rate, converted
+//   audio_e2e_player --whole MONITOR_SOURCE        long and short sounds heard whole
 //   audio_e2e_player --stop MONITOR_SOURCE         Stop silences the sound
 //   audio_e2e_player --silent                      images that cannot play stay silent
 //   audio_e2e_player --no-output                   without a sound server
@@ -212,16 +213,18 @@ std::vector<float> Converted(const Pcm& samples, double from, double to) {
     return out;
 }
 
-// The best correlation of `expected` with the recording, starting near the
-// recording's first sound.
-double BestCorrelation(const Pcm& heard, const std::vector<float>& expected, std::size_t* at) {
+// The best correlation of `expected` with the recording, for the sound
+// starting up to `lead` samples before the recording's first sound (or 64
+// after). Only what was recorded from that first sound on is compared.
+double BestCorrelation(const Pcm& heard, const std::vector<float>& expected, std::size_t lead,
+                       std::size_t* at) {
     const std::size_t first = FirstNonZero(heard);
     double best = -1;
-    const std::size_t from = first > 64 ? first - 64 : 0;
+    const std::size_t from = first > lead ? first - lead : 0;
     for (std::size_t lag = from; lag <= first + 64 && lag < heard.size(); ++lag) {
         const std::size_t n = std::min(expected.size(), heard.size() - lag);
         double xy = 0, xx = 0, yy = 0;
-        for (std::size_t k = 0; k < n; ++k) {
+        for (std::size_t k = first > lag ? first - lag : 0; k < n; ++k) {
             const double x = heard[lag + k];
             const double y = expected[k];
             xy += x * y;
@@ -268,7 +271,7 @@ int CheckRate(const QString& monitor, std::int32_t rate) {
         status = 1;
     }
     std::size_t at = 0;
-    const double correlation = BestCorrelation(heard, Converted(sent, rate, output), &at);
+    const double correlation = BestCorrelation(heard, Converted(sent, rate, output), 64, &at);
     if (correlation < 0.999) {
         std::printf("FAIL: %d Hz into %d Hz: correlation %.5f with the conversion\n", rate, output,
                     correlation);
@@ -296,6 +299,64 @@ int CheckRates(const QString& monitor) {
     int status = 0;
     for (std::int32_t rate : {3, 10, 20, 49, 50, 8000, 44100, 400000}) {
         status = std::max(status, CheckRate(monitor, rate));
+    }
+    return status;
+}
+
+// Sounds long and short, on a sink that renders ahead and rewinds while
+// another stream keeps it running, as on a desktop where something else
+// plays: each is heard to within 20 ms of its end, whole, and the player says
+// it has ended no sooner than it could have been heard. The other stream
+// plays zeros, so the recording holds this sound alone.
+//
+// When a stream joins, such a sink takes back what it had rendered ahead to
+// mix the newcomer in at once; its monitor cannot take back what it had
+// already passed to the recording, so the recording may miss the first few
+// milliseconds of a sound that the speaker would play. Up to 20 ms of the
+// start may be missing for that reason alone.
+int CheckWhole(const QString& monitor) {
+    const int output = OutputRate();
+    const auto tolerance = static_cast<std::size_t>(0.020 * output);
+    const struct {
+        std::size_t count;
+        std::int32_t rate;
+    } sounds[] = {{4000, 4000}, {300, 4000}, {3000, 44100}};
+    int status = 0;
+    for (const auto& sound : sounds) {
+        const Pcm sent = Noise(sound.count, 12000);
+        Recording recording;
+        if (!recording.Start(monitor, output)) {
+            return 2;
+        }
+        QtSoundPlayer player;
+        int ended = 0;
+        QObject::connect(&player, &QtSoundPlayer::ended, [&ended] { ++ended; });
+        double seconds = 0;
+        const bool played = PlayToTheEnd(player, ImageOf(sent, sound.rate), sound.count, &seconds);
+        Pump(300);
+        const Pcm heard =
+            recording.Finish(QString("heard-whole-%1-at-%2.raw").arg(sound.count).arg(sound.rate));
+        const std::vector<float> expected = Converted(sent, sound.rate, output);
+        const double duration = static_cast<double>(sound.count) / sound.rate;
+        std::size_t at = 0;
+        const double correlation = BestCorrelation(heard, expected, tolerance, &at);
+        const std::size_t first = FirstNonZero(heard);
+        const std::size_t last = LastNonZero(heard);
+        // Where the recorded sound starts and ends, in samples of the sound.
+        const double start_ms =
+            (static_cast<double>(first) - static_cast<double>(at)) * 1000 / output;
+        const double end_ms = (static_cast<double>(last) - static_cast<double>(at)) * 1000 / output;
+        const double length_ms = static_cast<double>(expected.size()) * 1000 / output;
+        const bool ok = played && ended == 1 && seconds >= duration && first < heard.size() &&
+                        correlation >= 0.99 && start_ms <= 20 && std::abs(end_ms - length_ms) <= 20;
+        std::printf(
+            "%s: %zu samples at %d Hz into %d Hz: heard from %.1f ms to %.1f ms of %.1f ms, "
+            "correlation %.4f, ended %d time(s) after %.3f s\n",
+            ok ? "PASS" : "FAIL", sound.count, sound.rate, output, start_ms, end_ms, length_ms,
+            correlation, ended, seconds);
+        if (!ok) {
+            status = 1;
+        }
     }
     return status;
 }
@@ -454,6 +515,9 @@ int main(int argc, char** argv) {
     }
     if (argc == 3 && mode == "--rates") {
         return CheckRates(argv[2]);
+    }
+    if (argc == 3 && mode == "--whole") {
+        return CheckWhole(argv[2]);
     }
     if (argc == 3 && mode == "--stop") {
         return CheckStop(argv[2]);

@@ -10,9 +10,12 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QColor>
+#include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QXmlStreamReader>
 
@@ -226,6 +229,54 @@ TEST(TracePlot, MarkersStandAtTheirTimesAndOnesOutsideTheTraceAtTheEdge) {
         }
     }
     EXPECT_GT(arrow_pixels, 5);
+}
+
+// No marker's label or arrow covers another's, whether the markers crowd an
+// edge (the event's origin before B, so its arrow sits where B's label
+// starts), crowd each other, or fall out of a zoomed view on both sides.
+TEST(TracePlot, MarkerLabelsAndArrowsNeverOverlap) {
+    testing::SacBuilder crowded = MarkedTrace();
+    crowded.Real(sac::real::O, 4.0f).Text(4, "quake");
+    for (std::size_t pick = 0; pick < 6; ++pick) {
+        crowded.Real(10 + pick, 13.0f + 0.02f * static_cast<float>(pick));
+    }
+    crowded.Real(20, 25.0f);  // F, after the end
+    const auto marked = Show(MarkedTrace(), std::vector<float>(1000, 0.0f));
+    const auto busy = Show(crowded, std::vector<float>(1000, 0.0f));
+    const trace::TraceView whole = trace::WholeTraceView(1000);
+    const trace::TraceView middle{400.0, 100.0};
+    const struct {
+        const char* what;
+        const ShownTrace& shown;
+        trace::TraceView view;
+        QSize size;
+    } cases[] = {
+        {"marked, whole", *marked, whole, {1000, 400}},
+        {"marked, narrow", *marked, whole, {260, 400}},
+        {"crowded, whole", *busy, whole, {1000, 400}},
+        {"crowded, zoomed", *busy, middle, {1000, 400}},
+    };
+    QFont font;  // the drawing's
+    font.setPixelSize(12);
+    for (const auto& c : cases) {
+        const std::vector<MarkerPlacement> placements =
+            LayOutMarkers(c.size, c.shown.Plot(), c.view, QFontMetrics(font));
+        ASSERT_GE(placements.size(), 6u) << c.what;
+        std::vector<std::pair<std::string, QRect>> boxes;
+        for (const MarkerPlacement& p : placements) {
+            EXPECT_FALSE(p.label.isEmpty()) << c.what << ": " << p.marker.label;
+            boxes.emplace_back(p.marker.label, p.label);
+            if (p.kind != MarkerPlacement::Kind::Line) {
+                boxes.emplace_back(p.marker.label + " arrow", p.arrow);
+            }
+        }
+        for (std::size_t i = 0; i < boxes.size(); ++i) {
+            for (std::size_t j = i + 1; j < boxes.size(); ++j) {
+                EXPECT_FALSE(boxes[i].second.intersects(boxes[j].second))
+                    << c.what << ": " << boxes[i].first << " overlaps " << boxes[j].first;
+            }
+        }
+    }
 }
 
 // The texts of an SVG drawing, one a line, and its view box.

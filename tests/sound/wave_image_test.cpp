@@ -85,7 +85,9 @@ TEST(WriteWaveFile, SoxReadsBackTheRateLengthAndEverySample) {
     const auto path = dir / "seism.wav";
     WriteWaveFile(path, sound.header, sound.data);
 
-    const std::string quoted = "'" + path.string() + "'";
+    std::string quoted = "'";
+    quoted += path.string();
+    quoted += '\'';
     EXPECT_EQ(CommandOutput("soxi -r " + quoted), "8000\n");
     EXPECT_EQ(CommandOutput("soxi -s " + quoted), "1000\n");
     EXPECT_EQ(CommandOutput("soxi -c " + quoted), "1\n");

@@ -9,7 +9,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -65,17 +67,27 @@ struct ExampleVariants {
     std::vector<unsigned char> overlap;
 };
 
+// The bytes of `parts` one after another, in a vector sized once.
+inline std::vector<unsigned char> Joined(
+    std::initializer_list<std::span<const unsigned char>> parts) {
+    std::size_t size = 0;
+    for (const auto part : parts) {
+        size += part.size();
+    }
+    std::vector<unsigned char> joined(size);
+    auto out = joined.begin();
+    for (const auto part : parts) {
+        out = std::copy(part.begin(), part.end(), out);
+    }
+    return joined;
+}
+
 inline ExampleVariants MakeExampleVariants(const std::vector<unsigned char>& bytes) {
     constexpr std::size_t kRecord = 512;
-    const auto record_start = [&](std::size_t n) {
-        return bytes.begin() + static_cast<std::ptrdiff_t>(n * kRecord);
-    };
-    ExampleVariants variants;
-    variants.gap.assign(bytes.begin(), record_start(10));
-    variants.gap.insert(variants.gap.end(), record_start(11), bytes.end());
-    variants.overlap.assign(bytes.begin(), record_start(11));
-    variants.overlap.insert(variants.overlap.end(), record_start(10), bytes.end());
-    return variants;
+    const std::span<const unsigned char> all(bytes);
+    const auto first = [&](std::size_t n) { return all.first(std::min(all.size(), n * kRecord)); };
+    const auto from = [&](std::size_t n) { return all.subspan(std::min(all.size(), n * kRecord)); };
+    return {Joined({first(10), from(11)}), Joined({first(11), from(10)})};
 }
 
 }  // namespace tremorline::testing
