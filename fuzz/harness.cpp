@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -25,12 +26,17 @@ std::filesystem::path MakeScratchFolder() {
     }
     std::string pattern = (base / "tremorline-fuzz-XXXXXX").string();
     Check(::mkdtemp(pattern.data()) != nullptr, "cannot make the scratch folder");
-    return pattern;
+    // Outputs go one level down, so that a name leading out of the output
+    // folder ("../x") lands where the checks still see it.
+    const std::filesystem::path outputs = std::filesystem::path(pattern) / "out";
+    std::filesystem::create_directory(outputs, error);
+    Check(!error, "cannot make the output folder");
+    return outputs;
 }
 
 void RemoveScratchFolder() {
     std::error_code ignored;
-    std::filesystem::remove_all(ScratchFolder(), ignored);
+    std::filesystem::remove_all(ScratchFolder().parent_path(), ignored);
 }
 
 }  // namespace
@@ -62,18 +68,28 @@ std::filesystem::path MemoryFile::path() const {
 }
 
 const std::filesystem::path& ScratchFolder() {
-    static const std::filesystem::path folder = [] {
-        std::filesystem::path made = MakeScratchFolder();
+    // Never destroyed, so the clean-up at exit still finds the name: a
+    // static path would be destroyed before a handler registered while it
+    // was being made runs.
+    static const std::filesystem::path* const folder = [] {
+        const auto* made = new std::filesystem::path(MakeScratchFolder());
         std::atexit(RemoveScratchFolder);
         return made;
     }();
-    return folder;
+    return *folder;
 }
 
 namespace {
 
-// The entries of the scratch folder other than `expected`.
+// The entries of the scratch folder other than `expected`, and anything
+// written beside it.
 void CheckNothingBut(const std::string& expected) {
+    for (const auto& entry : std::filesystem::directory_iterator(ScratchFolder().parent_path())) {
+        if (entry.path() != ScratchFolder()) {
+            std::fprintf(stderr, "written outside the output folder: %s\n", entry.path().c_str());
+            Check(false, "an output was written outside its folder");
+        }
+    }
     for (const auto& entry : std::filesystem::directory_iterator(ScratchFolder())) {
         if (entry.path().filename() != expected) {
             std::fprintf(stderr, "left in the output folder: %s\n", entry.path().c_str());
@@ -97,6 +113,22 @@ std::vector<unsigned char> TakeScratchFile(const std::string& name) {
 
 void CheckScratchEmpty() {
     CheckNothingBut("");
+}
+
+void CheckInScratch(const std::filesystem::path& written) {
+    Check(written.parent_path() == ScratchFolder(), "an output was named outside its folder");
+}
+
+CallTimer::CallTimer() : start_(ThreadSeconds()) {}
+
+CallTimer::~CallTimer() {
+    Check(ThreadSeconds() - start_ < kMaxCallSeconds, "one input took longer than a second");
+}
+
+double CallTimer::ThreadSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
 #ifndef TREMORLINE_LIBFUZZER

@@ -41,4 +41,24 @@ std::vector<unsigned char> TakeScratchFile(const std::string& name);
 // Checks that the scratch folder is empty: a refused write left nothing.
 void CheckScratchEmpty();
 
+// Checks that `written`, the path an output was written to, lies directly in
+// the scratch folder.
+void CheckInScratch(const std::filesystem::path& written);
+
+// Checks, when it goes, that the thread spent less than a second of CPU time
+// since it was made: no input may make the program loop. CPU time, not the
+// clock, so a busy machine does not make a finding.
+class CallTimer {
+  public:
+    CallTimer();
+    ~CallTimer();
+    CallTimer(const CallTimer&) = delete;
+    CallTimer& operator=(const CallTimer&) = delete;
+
+  private:
+    static constexpr double kMaxCallSeconds = 1.0;
+    static double ThreadSeconds();
+    double start_;
+};
+
 }  // namespace tremorline::fuzz

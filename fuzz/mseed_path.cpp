@@ -5,7 +5,8 @@
 // the window and the batch tool use. The program's own refusals (UserError,
 // a damaged record among them) are normal outcomes; a crash, a sanitizer
 // report, a segment whose samples differ from its header's count, or a file
-// left behind is a finding.
+// left behind, an output named outside its folder, or an input that takes
+// more than a second is a finding.
 
 #include <optional>
 #include <vector>
@@ -38,6 +39,7 @@ void MakePsn(const trace::LoadedTrace& trace) {
     const psn::PsnOutcome outcome =
         psn::MakePsnFile(trace, fuzz::ScratchFolder(), [](const std::string&) { return true; });
     Check(outcome.written, "a PSN file into an empty folder was not written");
+    fuzz::CheckInScratch(outcome.path);
     const std::vector<unsigned char> written =
         fuzz::TakeScratchFile(outcome.path.filename().string());
     Check(written.size() == psn::PsnFileSize(trace.info.NPTS),
@@ -51,6 +53,7 @@ void MakeSound(const trace::LoadedTrace& trace) {
           "one audio sample per segment sample");
     const std::filesystem::path path =
         sound::SaveSoundFile(fuzz::ScratchFolder(), trace.title, built.header, built.wave_data);
+    fuzz::CheckInScratch(path);
     const std::vector<unsigned char> written = fuzz::TakeScratchFile(path.filename().string());
     Check(written == sound::BuildPlayBuffer(built.header, built.wave_data),
           "the saved WAVE file differs from the play image");
@@ -59,6 +62,7 @@ void MakeSound(const trace::LoadedTrace& trace) {
 }  // namespace
 
 TREMORLINE_FUZZ_TARGET(mseed_path) {
+    const fuzz::CallTimer timer;
     const fuzz::MemoryFile input(std::span<const std::uint8_t>(data, size));
     Try([&] {
         std::optional<std::vector<trace::LoadedTrace>> traces = trace::LoadTraceFile(input.path());

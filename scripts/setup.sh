@@ -29,6 +29,8 @@ packages=(
     python3-scipy
     # tests: a one-node cluster for job arrays
     slurm-wlm munge
+    # tests: the README's GNU parallel line
+    parallel
     # benchmarks: elapsed time and peak memory of a command
     time
 )

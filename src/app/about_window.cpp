@@ -33,7 +33,8 @@ const ProgramIdentity& Identity() {
         TREMORLINE_VERSION_MAJOR,
         TREMORLINE_VERSION_MINOR,
         TREMORLINE_VERSION_PATCH,
-        "Reads SAC file header contents, and converts file to PSNTYPE4. Plays and saves WAV "
+        "Reads SAC or miniSEED file header contents, and converts file to PSNTYPE4. Plays and "
+        "saves WAV "
         "sound files.",
         "Tremorline contributors",
     };

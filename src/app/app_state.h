@@ -30,8 +30,14 @@ struct AppState {
     // opened (by Open, a drop or the command line), the program's starting
     // folder before.
     std::filesystem::path output_folder;
+    // The trace whose summary Text1 shows; it outlives Close, which leaves
+    // the summary on show, and goes with an Open that fails.
+    std::weak_ptr<const trace::LoadedTrace> shown_trace;
     psn::PSNRecords PSNRecords;    // as the last Make PSN built them
     sound::SoundState SoundState;  // as the last set-up and play left it
+    // The trace SoundState was set up from: its sound is told apart from a
+    // trace opened since by this, not by its name.
+    std::weak_ptr<const trace::LoadedTrace> sound_trace;
 
     // The byte-order flags of the trace the commands work on: one is set
     // while a trace is loaded, neither otherwise.
@@ -41,6 +47,12 @@ struct AppState {
 
 // The loaded trace, or UserError saying why there is none. `doing` completes
 // the message ("setting up its sound").
+// True when `a` and `b` are the same loaded trace (both none included).
+template <typename A, typename B>
+bool SameTrace(const A& a, const B& b) {
+    return !a.owner_before(b) && !b.owner_before(a);
+}
+
 inline const trace::LoadedTrace& RequireLoadedTrace(const AppState& state,
                                                     const std::string& doing) {
     if (state.trace) {

@@ -9,16 +9,19 @@
 #include <string>
 
 #include "app/window_ops.h"
+#include "common/progress.h"
 #include "common/user_error.h"
 
 namespace tremorline::app {
 
-// Runs `command`; returns false when it failed (after telling the user).
+// Runs `command`; returns false when it failed (after telling the user) or
+// the user cancelled it (which needs no telling).
 template <typename Command>
 bool RunCommand(WindowOps& window, Command&& command) {
     try {
         command();
         return true;
+    } catch (const Cancelled&) {
     } catch (const UserError& failure) {
         window.ShowMessage(failure.what());
     } catch (const std::bad_alloc&) {

@@ -59,9 +59,9 @@ bool AnsweredOnTerminal(int argc, char* argv[]) {
     if (option == "--help" || option == "-h") {
         std::fputs(
             "Usage: tremorline [FILE]\n"
-            "Shows the header of the SAC trace FILE in a window, writes the trace as a\n"
-            "PSN Type 4 file and builds, plays and saves it as sound. Without FILE the\n"
-            "window opens empty; File > Open chooses a trace.\n"
+            "Shows the header of the trace FILE (SAC or miniSEED) in a window, writes the\n"
+            "trace as a PSN Type 4 file and builds, plays and saves it as sound. Without\n"
+            "FILE the window opens empty; File > Open chooses a trace.\n"
             "\n"
             "Options:\n"
             "  -h, --help     show this help and exit\n"

@@ -19,9 +19,13 @@ std::string PsnWrittenNote(const std::filesystem::path& path) {
 void MakePsn(AppState& state, WindowOps& window) {
     RunCommand(window, [&] {
         const trace::LoadedTrace& trace = RequireLoadedTrace(state, "making its PSN file");
-        const psn::PsnOutcome outcome = psn::MakePsnFile(
-            trace, state.output_folder,
-            [&](const std::string& name) { return window.AskYesNo(OverwriteQuestion(name)); });
+        psn::PsnOutcome outcome;
+        window.RunLong("Making the PSN file", [&](const Progress& progress) {
+            outcome = psn::MakePsnFile(
+                trace, state.output_folder,
+                [&](const std::string& name) { return window.AskYesNo(OverwriteQuestion(name)); },
+                {}, progress);
+        });
         state.PSNRecords = outcome.records;
         if (!outcome.written) {
             window.ShowMessage(kOverwriteAborted);

@@ -23,7 +23,8 @@ std::string PsnWrittenNote(const std::filesystem::path& path);
 // file that holds data, writes the file whole, disables Make PSN and shows
 // the file's path on the status line, with no box to dismiss. A
 // failure is shown in a message box; the command then names, touches and
-// disables nothing (a failed write leaves any old file as it was).
+// disables nothing (a failed write leaves any old file as it was), and so
+// does a run the user cancels.
 void MakePsn(AppState& state, WindowOps& window);
 
 }  // namespace tremorline::app

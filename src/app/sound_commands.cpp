@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "app/command_guard.h"
+#include "app/psn_command.h"
 #include "common/user_error.h"
+#include "psn/psn_file.h"
 #include "sound/make_sound.h"
 #include "sound/play_rate.h"
 #include "sound/sound_levels.h"
@@ -27,26 +29,49 @@ bool HasSound(const AppState& state) {
 
 }  // namespace
 
+std::string SoundSavedNote(const std::filesystem::path& path, std::int32_t rate) {
+    return "Saved " + path.string() + " at " + std::to_string(rate) + " samples/s";
+}
+
 void SetUpSound(AppState& state, WindowOps& window) {
     RunCommand(window, [&] {
         const trace::LoadedTrace& trace = RequireLoadedTrace(state, "setting up its sound");
-        sound::BuiltSound built = sound::BuildSound(
-            trace, state.SoundState.WaveHeader, [&](const sound::SoundLevels& levels) {
-                if (sound::LevelsAreFinite(levels)) {
-                    window.ShowMessage(sound::SoundLevelsText(levels));
-                }
+        const std::shared_ptr<const trace::LoadedTrace> held = state.trace;
+        // The levels are shown once the work is over, also when the scaling
+        // then fails (a trace that does not vary), before the failure.
+        std::optional<sound::SoundLevels> levels;
+        std::optional<sound::BuiltSound> built;
+        try {
+            window.RunLong("Setting up the sound", [&](const Progress& progress) {
+                built = sound::BuildSound(
+                    trace, state.SoundState.WaveHeader,
+                    [&](const sound::SoundLevels& known) { levels = known; }, progress);
             });
-        state.SoundState.SoundLevels = built.levels;
-        state.SoundState.WaveData = std::move(built.wave_data);
-        state.SoundState.WaveHeader = built.header;
+        } catch (const Cancelled&) {
+            throw;
+        } catch (...) {
+            if (levels && sound::LevelsAreFinite(*levels)) {
+                window.ShowMessage(sound::SoundLevelsText(*levels));
+            }
+            throw;
+        }
+        window.ShowMessage(sound::SoundLevelsText(built->levels));
+        state.SoundState.SoundLevels = built->levels;
+        state.SoundState.WaveData = std::move(built->wave_data);
+        state.SoundState.WaveHeader = built->header;
         state.SoundState.TraceFileTitle = state.TraceFileTitle;
         state.SoundState.TraceInfo = trace.info;
+        state.sound_trace = held;
         window.ShowMessage(sound::RateAdviceText(trace.info.DELTA));
+        if (const auto rate = sound::RecommendedPlayRate(trace.info.DELTA)) {
+            window.SetCombo1Text(std::to_string(*rate));
+        }
         window.SetEnabled(Control::PlaySound, true);
     });
 }
 
-void PlaySound(AppState& state, WindowOps& window, SoundPlayer& player) {
+std::optional<StartedSound> PlaySound(AppState& state, WindowOps& window, SoundPlayer& player) {
+    std::optional<StartedSound> started;
     RunCommand(window, [&] {
         const std::string text = window.Combo1Text();
         const sound::PlayRateReading reading = sound::ReadPlayRate(text);
@@ -62,8 +87,12 @@ void PlaySound(AppState& state, WindowOps& window, SoundPlayer& player) {
         }
         sound::WaveHeader header = state.SoundState.WaveHeader;
         sound::SetPlayRate(header, reading.rate);
-        auto image = std::make_shared<const std::vector<unsigned char>>(
-            sound::BuildPlayBuffer(header, state.SoundState.WaveData));
+        // A copy of every audio sample: long for a long trace.
+        WaveImageBytes image;
+        window.RunLong("Preparing the sound", [&](const Progress&) {
+            image = std::make_shared<const std::vector<unsigned char>>(
+                sound::BuildPlayBuffer(header, state.SoundState.WaveData));
+        });
         state.SoundState.PlayRate = reading.rate;
         state.SoundState.WaveHeader = header;
         window.SetEnabled(Control::SaveSound, true);
@@ -72,7 +101,13 @@ void PlaySound(AppState& state, WindowOps& window, SoundPlayer& player) {
         state.SoundState.PlayBuffer = std::move(image);
         player.Play(state.SoundState.PlayBuffer);
         window.SetEnabled(Control::StopSound, player.IsPlaying());
+        started = StartedSound{
+            .described = sound::DescribePlayedSound(state.SoundState.TraceInfo,
+                                                    state.SoundState.WaveData.size(), reading.rate),
+            .trace = state.sound_trace,
+            .title = state.SoundState.TraceFileTitle};
     });
+    return started;
 }
 
 void StopSound(WindowOps& window, SoundPlayer& player) {
@@ -88,10 +123,20 @@ void SaveSound(AppState& state, WindowOps& window) {
         if (state.SoundState.WaveHeader.SampleRate <= 0) {
             throw UserError("The sound has no sample rate yet. Play it at a chosen rate first.");
         }
-        const std::filesystem::path saved =
-            sound::SaveSoundFile(state.output_folder, state.SoundState.TraceFileTitle,
-                                 state.SoundState.WaveHeader, state.SoundState.WaveData);
+        const std::string name = sound::WaveFileName(state.SoundState.TraceFileTitle);
+        if (psn::HoldsData(state.output_folder / name) &&
+            !window.AskYesNo(OverwriteQuestion(name))) {
+            window.ShowMessage(kOverwriteAborted);
+            return;
+        }
+        std::filesystem::path saved;
+        window.RunLong("Saving the sound", [&](const Progress& progress) {
+            saved = sound::SaveSoundFile(state.output_folder, state.SoundState.TraceFileTitle,
+                                         state.SoundState.WaveHeader, state.SoundState.WaveData,
+                                         progress);
+        });
         window.ShowMessage(saved.filename().string() + "done.");
+        window.ShowStatus(SoundSavedNote(saved, state.SoundState.WaveHeader.SampleRate));
     });
 }
 

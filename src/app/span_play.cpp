@@ -40,7 +40,11 @@ sound::PlayedSound PlaySpan(AppState& state, WindowOps& window, SoundPlayer& pla
             "the Sound Box first.");
     }
     if (!SoundIsOf(state, trace)) {
-        sound::BuiltSound built = sound::BuildSound(trace, state.SoundState.WaveHeader);
+        // Reads and scales every sample: long for a long trace.
+        sound::BuiltSound built;
+        window.RunLong("Setting up the sound", [&](const Progress&) {
+            built = sound::BuildSound(trace, state.SoundState.WaveHeader);
+        });
         state.SoundState.SoundLevels = built.levels;
         state.SoundState.WaveData = std::move(built.wave_data);
         state.SoundState.WaveHeader = built.header;

@@ -27,6 +27,7 @@ void LetTraceGo(AppState& state) {
 // the reason on the next line. Everything else stays as the failure left it.
 void ShowOpenError(AppState& state, WindowOps& window, const std::string& reason) {
     LetTraceGo(state);
+    state.shown_trace.reset();
     window.SetText1Message(std::string(kOpenErrorText) + "\r\n" + reason);
 }
 
@@ -119,6 +120,7 @@ void InstallTrace(AppState& state, WindowOps& window, PickedTrace&& picked) {
     }
     state.trace = std::make_shared<const trace::LoadedTrace>(std::move(*picked.trace));
     ShowHeaderSummary(state, window);
+    state.shown_trace = state.trace;
     window.SetEnabled(Control::SetUpSound, true);
     if (state.trace->segment && !state.trace->segment->notes.empty()) {
         std::string text = "The data were decoded with warnings:";
@@ -248,7 +250,9 @@ void ShowHeaderSummary(const AppState& state, WindowOps& window) {
     const trace::LoadedTrace& loaded = *state.trace;
     // A SAC file's summary starts with the name as Open or start-up gave it.
     const std::string title = loaded.segment ? trace::SummaryTitle(loaded) : state.TraceFileTitle;
-    window.SetText1(trace::HeaderSummaryText(title, loaded.header, loaded.info));
+    std::string text = trace::HeaderSummaryText(title, loaded.header, loaded.info);
+    text.erase(0, title.size() + trace::kSummaryLineEnd.size());
+    window.SetText1({.title = title, .body = std::move(text)});
     window.SetEnabled(Control::MakePsn, true);
 }
 

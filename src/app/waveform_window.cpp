@@ -19,6 +19,7 @@
 #include <limits>
 #include <utility>
 
+#include "app/app_state.h"
 #include "app/waveform_export.h"
 #include "common/user_error.h"
 #include "plot/trace_plot.h"
@@ -284,7 +285,9 @@ void WaveformWindow::ZoomAround(double anchor, double factor) {
     }
 }
 
-void WaveformWindow::FollowPlayer(std::size_t first_sample) {
+void WaveformWindow::FollowPlayer(std::weak_ptr<const trace::LoadedTrace> sound_trace,
+                                  std::size_t first_sample) {
+    sound_trace_ = std::move(sound_trace);
     played_first_ = first_sample;
     view_moved_during_play_ = false;
     MoveCursor();
@@ -298,6 +301,13 @@ void WaveformWindow::MoveCursor() {
         cursor_timer_.stop();
     }
     if (!trace_) {
+        return;
+    }
+    if (!SameTrace(sound_trace_, trace_)) {
+        if (cursor_) {
+            cursor_.reset();
+            update();
+        }
         return;
     }
     const std::size_t heard = played_first_ + player_.HeardSample();

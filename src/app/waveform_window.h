@@ -3,7 +3,8 @@
 
 // The waveform window: the loaded trace drawn with its axes and markers,
 // zoomed with the wheel or + and −, Home for the whole trace, and a play
-// cursor at the sample the player is heard at.
+// cursor at the sample the player is heard at, drawn only over the trace
+// the sound was made from.
 //
 // Dragging with the left button selects a span (shaded; its times, length
 // and count below); a click clears it and sets an insertion point. Shift+drag,
@@ -99,9 +100,13 @@ class WaveformWindow : public QWidget {
     void ExportPicture();
 
   public slots:
-    // A sound of the shown trace has started at its sample `first_sample`:
-    // the cursor follows the player until it stops.
-    void FollowPlayer(std::size_t first_sample = 0);
+    // A sound made from `sound_trace`, starting at its sample `first_sample`
+    // (a span's sound starts inside the trace), has started or stopped:
+    // while the trace on show is that one, the cursor follows the player
+    // until the sound stops, and stays where it stopped. Over any other
+    // trace no cursor is drawn.
+    void FollowPlayer(std::weak_ptr<const trace::LoadedTrace> sound_trace,
+                      std::size_t first_sample = 0);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -147,6 +152,7 @@ class WaveformWindow : public QWidget {
     QString problem_;  // why the trace cannot be drawn, when it cannot
     trace::TraceView view_;
     std::optional<std::size_t> cursor_;
+    std::weak_ptr<const trace::LoadedTrace> sound_trace_;  // the trace the sound was made from
     QTimer cursor_timer_;
 
     // The envelope last drawn and what it was drawn for, so that a moving

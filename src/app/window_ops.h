@@ -8,10 +8,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "common/progress.h"
 
 namespace tremorline::app {
 
@@ -26,6 +29,17 @@ struct SegmentRow {
     std::string before;   // the gap or overlap before it, empty for the first
 };
 
+// The header summary as Text1 shows it: the first line names the file in
+// the system's encoding, the rest holds header texts as bytes (Latin-1).
+struct SummaryText {
+    std::string title;  // the first line, without its line end
+    std::string body;   // every line after it, CR LF line ends
+};
+
+// Work too long to run on the window's thread (reading, scaling or writing
+// a whole trace). It reports to the Progress and stops when asked.
+using LongWork = std::function<void(const Progress& progress)>;
+
 // The controls whose enabled state the commands change.
 enum class Control { MakePsn, SetUpSound, PlaySound, SaveSound, StopSound };
 
@@ -35,8 +49,8 @@ class WindowOps {
 
     // Label1's caption: a file name or the raw command line.
     virtual void SetLabel1(const std::string& text) = 0;
-    // Text1's text. Header texts inside it are bytes, shown as Latin-1.
-    virtual void SetText1(const std::string& text) = 0;
+    // Text1 showing a header summary.
+    virtual void SetText1(const SummaryText& summary) = 0;
     // Text1's text when it is the program's own message, such as why an Open
     // failed: its paths and system messages are in the system's encoding.
     virtual void SetText1Message(const std::string& text) = 0;
@@ -47,10 +61,21 @@ class WindowOps {
     virtual bool IsEnabled(Control control) const = 0;
     // Combo1's current text: the selected rate or what the user typed.
     virtual std::string Combo1Text() const = 0;
+    // Puts `text` into Combo1's box; the list's items stay.
+    virtual void SetCombo1Text(const std::string& text) = 0;
     // A modal message box captioned "Tremorline" with an OK button.
     virtual void ShowMessage(const std::string& text) = 0;
     // A modal Yes/No question, Yes the default, no icon. True for Yes.
     virtual bool AskYesNo(const std::string& text) = 0;
+    // Runs `work` away from the window's thread and returns when it has
+    // ended, so the window keeps drawing and the sound keeps playing
+    // meanwhile. Work that takes more than about half a second gets a
+    // progress bar titled `title` with a Cancel button; Cancel asks the work
+    // to stop, and this then throws Cancelled. A failure of the work is
+    // thrown here, on the window's thread. The work may call ShowMessage and
+    // AskYesNo (they are asked on the window's thread); it must not touch
+    // the window otherwise, nor anything the commands own.
+    virtual void RunLong(const std::string& title, const LongWork& work) = 0;
     // The Open dialog; nothing when the user cancels.
     virtual std::optional<std::filesystem::path> ChooseTraceFile() = 0;
     // A modal list of the segments of a file holding several, the first

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// Running one action over many trace files, so that one bad file does not
-// stop the others.
+// What every command of the batch tool shares: its exit statuses, the
+// output folder's check, and loading a file's traces.
 
-#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -13,25 +12,15 @@
 
 namespace tremorline::cli {
 
-// Exit status of a run in which some file failed.
+// Exit status of a run in which some trace failed.
 inline constexpr int kSomeFilesFailed = 1;
 // Exit status of a run stopped before any file was read, because the command
 // line asks for something the tool cannot do.
 inline constexpr int kUsageError = 2;
 
-// Works on one file, named as the user gave it. Throws (UserError, with a
-// message for the user) when it cannot do its job.
-using FileAction = std::function<void(const std::string& file)>;
-
-// Runs `action` on each file in order. A file whose action throws gets one
-// line on `errors`, "<file>: <reason>", and the next file is still done.
-// Returns 0 when every file succeeded, kSomeFilesFailed otherwise.
-int RunForEachFile(const std::vector<std::string>& files, const FileAction& action,
-                   std::ostream& errors);
-
-// A subcommand's callback: runs `action` on each file, reporting failures on
-// stderr, and throws CLI::RuntimeError(kSomeFilesFailed) when any failed.
-void RunBatch(const std::vector<std::string>& files, const FileAction& action);
+// `text` with its line ends made blanks: one reason, one line, since a line
+// end inside a message would split the report.
+std::string OneLine(std::string text);
 
 // Checks the folder given with --output-dir (empty: the current folder,
 // which is not checked) before any trace is read: throws

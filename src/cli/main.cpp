@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// tremorline-cli: the batch tool. Each command works on SAC trace files
-// named on the command line, using the same core as the window.
+// tremorline-cli: the batch tool. Each command works on SAC or miniSEED trace
+// files named on the command line or in lists, using the same core as the
+// window.
 
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -19,13 +20,17 @@ namespace {
 constexpr const char* kProgram = "tremorline-cli";
 
 constexpr const char* kDescription =
-    "tremorline-cli: reads seismic traces stored as SAC binary files, in either\n"
-    "byte order, and writes what the Tremorline window would show or save for them.";
+    "tremorline-cli: reads seismic traces stored as SAC binary files (in either\n"
+    "byte order) or miniSEED files, and writes what the Tremorline window would\n"
+    "show or save for them.";
 
 constexpr const char* kExplanation =
-    R"(Give a command and one or more trace files. Each file is done on its own: a
-file that fails gets one line on standard error naming it and the reason, the
-other files are still done, and the exit status is 1 when any file failed.
+    R"(Give a command and one or more trace files, as arguments or in lists
+(--files-from). Each trace (each segment of a miniSEED file) is done on its
+own: one that fails gets one line on standard error naming its file and the
+reason, the others are still done, and the exit status is 1 when any failed.
+Every command can work on several traces at once (--jobs), take one shard of
+a list (--shard) and write a JSON report (--report).
 A usage error (an unknown command or option, no file, a bad option value, an
 output folder that is missing or cannot be written) is reported before any
 file is read, and the exit status is 2.

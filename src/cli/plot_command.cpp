@@ -2,13 +2,15 @@
 #include "cli/plot_command.h"
 
 #include <charconv>
-#include <iostream>
+#include <future>
 #include <memory>
-#include <vector>
+#include <optional>
 
 #include "cli/batch.h"
-#include "cli/run_outputs.h"
 #include "cli/span_options.h"
+#include "cli/trace_runner.h"
+#include "common/control_bytes.h"
+#include "common/output_name.h"
 #include "common/user_error.h"
 #include "trace/minmax_summary.h"
 
@@ -19,41 +21,31 @@ constexpr const char* kDescription = "Draw each trace as a PNG or SVG picture";
 
 constexpr const char* kExplanation =
     R"(For each FILE in turn (each segment of a miniSEED file), draws the whole
-trace as the window's Waveform view draws it (the min/max of every pixel column, the time and amplitude axes and
-the header's markers) and writes it into DIR (the current folder by default)
+trace as the window's Waveform view draws it (the min/max of every pixel
+column, the time and amplitude axes and the header's markers) and writes it into DIR (the current folder by default)
 as a PNG image or an SVG drawing, W pixels wide and H high (1600x500 by
 default; each side 1 to 16000, at most 40000000 pixels in all). No display
 is needed.
 
 The file is named after the trace file with ".png" or ".svg" in place of
 its last four characters: event.SAC gives event.png (a name of four
-characters or fewer keeps them all). An existing file of that name is
+characters or fewer keeps them all); each segment of a miniSEED file is
+named as its converted SAC file would be. A name that would begin with a
+dot loses its leading dots, so no plot is hidden; a name that would hold
+"/" or a control character (from codes such as "/x" or an escape sequence)
+is refused, and nothing is written outside DIR. An existing file of that name is
 replaced whole; a failure leaves it unchanged. No name is written twice in
 one run: a trace whose name an earlier trace of the run has written is not
 written, and gets "FILE: not written: PATH was already written from OTHER
 in this run".
 
 One line on standard output per trace, "FILE: wrote PATH". A trace that
-cannot be read, or whose picture cannot be written, gets one line on
+cannot be read, whose name is refused, or whose picture cannot be written, gets one line on
 standard error, "FILE: reason"; the other files are still done. The exit
 status is 0 when no trace failed, 1 otherwise.)";
 
 bool IsUtf8Continuation(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-void WritePlotForTrace(const std::string& file, const std::optional<RequestedSpan>& span,
-                       const std::filesystem::path& output_dir, plot::PlotFormat format, QSize size,
-                       RunOutputs& outputs, std::ostream& report) {
-    for (const trace::LoadedTrace& whole : LoadTraces(file, std::cerr)) {
-        const trace::LoadedTrace trace = CutToSpan(whole, span);
-        const std::filesystem::path output = output_dir / PlotFileName(trace.title, format);
-        outputs.RequireUnwritten(output);
-        std::optional<trace::MinMaxSummary> summary = trace::BuildMinMaxSummary(*trace.samples);
-        plot::WriteTracePlot(output, plot::PlotTraceOf(trace, *summary), format, size);
-        outputs.Written(output, file);
-        report << file << ": wrote " << output.string() << '\n';
-    }
 }
 
 }  // namespace
@@ -70,8 +62,8 @@ std::string PlotFileName(std::string_view trace_file_title, plot::PlotFormat for
     if (end == 0) {
         end = trace_file_title.size();
     }
-    return std::string(trace_file_title.substr(0, end)) +
-           (format == plot::PlotFormat::Png ? ".png" : ".svg");
+    return SafeOutputName(std::string(trace_file_title.substr(0, end)) +
+                          (format == plot::PlotFormat::Png ? ".png" : ".svg"));
 }
 
 std::optional<QSize> ReadPlotSize(std::string_view text) {
@@ -101,7 +93,7 @@ std::optional<QSize> ReadPlotSize(std::string_view text) {
 
 void AddPlotCommand(CLI::App& app) {
     struct Options {
-        std::vector<std::string> files;
+        RunOptions run;
         std::string output_dir;
         std::string size = std::to_string(plot::kDefaultPlotWidth) + "x" +
                            std::to_string(plot::kDefaultPlotHeight);
@@ -110,9 +102,9 @@ void AddPlotCommand(CLI::App& app) {
     };
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("plot", kDescription);
-    command->footer(std::string(kExplanation) + kSpanExplanation);
-    command->add_option("FILE", options->files, "SAC trace files (binary, either byte order)")
-        ->required();
+    command->footer(std::string(kExplanation) + kSpanExplanation + "\n\n" + kRunOptionsHelp);
+    AddRunOptions(*command, options->run,
+                  "SAC (binary, either byte order) or miniSEED trace files");
     command
         ->add_option("--output-dir", options->output_dir,
                      "Folder for the pictures (default: the current folder)")
@@ -135,15 +127,44 @@ void AddPlotCommand(CLI::App& app) {
         }
         const std::optional<RequestedSpan> span = ReadSpanOptions(options->span);
         RequireOutputFolder(options->output_dir);
+        const std::filesystem::path folder = options->output_dir;
         const plot::PlotFormat format =
             options->format == "svg" ? plot::PlotFormat::Svg : plot::PlotFormat::Png;
-        // Text is drawn with Qt's fonts, which need a QGuiApplication; the
-        // offscreen one needs no display.
-        const plot::OffscreenGuiApplication gui;
-        RunOutputs outputs;
-        RunBatch(options->files, [&](const std::string& file) {
-            WritePlotForTrace(file, span, options->output_dir, format, *size, outputs, std::cout);
-        });
+
+        // Text is drawn with Qt's fonts, which need a QGuiApplication (the
+        // offscreen one needs no display). Starting it and its fonts takes
+        // a good part of a plot's time, so the main thread does that while
+        // the first traces are read, and the drawing waits for it.
+        std::optional<plot::OffscreenGuiApplication> gui;
+        std::promise<void> gui_started;
+        std::shared_future<void> gui_ready = gui_started.get_future().share();
+        TraceCommand draw;
+        if (span) {
+            draw.steps.push_back(
+                [span](trace::LoadedTrace trace) { return CutToSpan(trace, span); });
+        }
+        draw.output = [folder, format](const trace::LoadedTrace& trace) {
+            return folder / PlotFileName(trace.title, format);
+        };
+        draw.make = [gui_ready, format, size = *size](const trace::LoadedTrace& trace,
+                                                      const std::filesystem::path& output,
+                                                      TraceLog&) {
+            std::optional<trace::MinMaxSummary> summary = trace::BuildMinMaxSummary(*trace.samples);
+            gui_ready.get();
+            plot::WriteTracePlot(output, plot::PlotTraceOf(trace, *summary), format, size);
+            return TraceStatus::Written;
+        };
+        draw.on_main_thread = [&] {
+            try {
+                gui.emplace();
+                plot::StartFonts();
+                gui_started.set_value();
+            } catch (...) {
+                gui_started.set_exception(std::current_exception());
+                throw;
+            }
+        };
+        RunTraces(options->run, draw);
     });
 }
 

@@ -3,12 +3,10 @@
 
 #include <unistd.h>
 
-#include <iostream>
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "cli/batch.h"
+#include "cli/trace_runner.h"
 #include "trace/header_summary.h"
 #include "trace/trace_loader.h"
 
@@ -41,25 +39,29 @@ file name followed by the segment's source name, "test.mseed  IU.COLA.00.LHZ".
 A file that cannot be read, is readable in neither byte order ("Unknown data
 type") or whose reference or event time is not a valid date gets one line on
 standard error, "FILE: reason", and prints nothing; the other files are still
-done. The exit status is 0 when every file was summarised, 1 otherwise.)";
-
-void PrintSummary(const std::string& file) {
-    for (const trace::LoadedTrace& trace : LoadTraces(file, std::cerr)) {
-        const std::string summary =
-            trace::HeaderSummaryText(trace::SummaryTitle(trace), trace.header, trace.info, "\n");
-        std::cout << (::isatty(STDOUT_FILENO) == 1 ? trace::SummaryForTerminal(summary) : summary);
-    }
-}
+done. The exit status is 0 when every file was summarised, 1 otherwise.
+--report cannot be '-' here: the summaries are on standard output.)";
 
 }  // namespace
 
 void AddSummaryCommand(CLI::App& app) {
-    auto files = std::make_shared<std::vector<std::string>>();
+    auto options = std::make_shared<RunOptions>();
     CLI::App* command = app.add_subcommand("summary", kDescription);
-    command->footer(kExplanation);
-    command->add_option("FILE", *files, "SAC (binary, either byte order) or miniSEED trace files")
-        ->required();
-    command->callback([files] { RunBatch(*files, PrintSummary); });
+    command->footer(std::string(kExplanation) + "\n\n" + kRunOptionsHelp);
+    AddRunOptions(*command, *options, "SAC (binary, either byte order) or miniSEED trace files");
+    command->callback([options] {
+        const bool terminal = ::isatty(STDOUT_FILENO) == 1;
+        TraceCommand summary;
+        summary.prints = true;
+        summary.make = [terminal](const trace::LoadedTrace& trace, const std::filesystem::path&,
+                                  TraceLog& log) {
+            const std::string text = trace::HeaderSummaryText(trace::SummaryTitle(trace),
+                                                              trace.header, trace.info, "\n");
+            log.Out(terminal ? trace::SummaryForTerminal(text) : text);
+            return TraceStatus::Printed;
+        };
+        RunTraces(*options, summary);
+    });
 }
 
 }  // namespace tremorline::cli

@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "cli/wav_command.h"
 
-#include <iostream>
 #include <memory>
-#include <vector>
+#include <string>
 
 #include "cli/batch.h"
+#include "cli/span_options.h"
+#include "cli/trace_runner.h"
+#include "common/control_bytes.h"
 #include "sound/make_sound.h"
 #include "sound/play_rate.h"
-#include "sound/wave_header.h"
+#include "sound/sound_file.h"
 #include "sound/wave_image.h"
 
 namespace tremorline::cli {
@@ -17,29 +19,38 @@ namespace {
 constexpr const char* kDescription = "Write each trace as a 16-bit mono WAVE file";
 
 constexpr const char* kExplanation =
-    R"(For each FILE in turn, writes the WAVE file that the window's Save Sound
-writes for it after one Set Up Sound and one Play Sound at rate R, byte for
-byte, into DIR (the current folder by default). Nothing is played.
+    R"(For each FILE in turn (each segment of a miniSEED file), writes the WAVE
+file that the window's Save Sound writes for it after one Set Up Sound and
+one Play Sound at rate R, byte for byte, into DIR (the current folder by
+default). Nothing is played. The samples are read twice, a block at a time:
+once for their levels, once to scale and write them, so that a trace of any
+length needs only a few megabytes.
 
 The samples are centred on their mean and scaled so that the largest
 deviation becomes +-32760. The file is named after the trace file with
 ".wav" in place of its last four characters: event.SAC gives event.wav;
 each segment of a miniSEED file is named as its converted SAC file would
-be, IU.COLA.00.LHZ.M.2010.058.065000.wav. An
-existing file of that name is replaced whole; a failure leaves it unchanged.
-No name is written twice in one run: of ANMO.BHZ, ANMO.BHN and ANMO.BHE only
-the first is written as ANMO.wav, and the others get "FILE: not written:
-PATH was already written from OTHER in this run".
+be, IU.COLA.00.LHZ.M.2010.058.065000.wav. A name that would begin with a
+dot loses its leading dots (a blank network code gives COLA.00.LHZ...wav,
+not a hidden .COLA...); a name that would hold "/" or a control character
+(codes such as "/x" or an escape sequence) is refused, and nothing is
+written outside DIR. An output file that already holds
+data is kept as it is and reported as kept, unless --force is given, which
+replaces it; of two runs without --force writing one name at once, only one
+writes. Each file is written whole: a failure leaves any older file of that
+name unchanged. No name is written twice in one run: of ANMO.BHZ, ANMO.BHN
+and ANMO.BHE only the first is written as ANMO.wav, and the others get
+"FILE: not written: PATH was already written from OTHER in this run".
 
 R is a whole number of samples per second (a decimal number is rounded, half
 to even), 1 to 1073741823. One line on standard output per trace, "FILE:
-wrote PATH". A trace that cannot be read, does not vary (all samples equal,
+wrote PATH" or "FILE: kept PATH ...". A trace that cannot be read, whose name is refused, does not vary (all samples equal,
 or only one), holds samples that are not finite, is too long for a WAVE
 file, or whose name was already written in this run, gets one line on
 standard error, "FILE: reason"; the other files are still done. A bad R, or
 a DIR that is missing or cannot be written, is reported once, before any
-trace is read. The exit status is 0 when no trace failed, 1 otherwise, and
-2 for a usage error.)";
+trace is read. The exit status is 0 when no trace failed (kept files
+included), 1 otherwise, and 2 for a usage error.)";
 
 // What is wrong with the value of --rate, in the option's terms.
 std::string RateOptionProblem(const sound::PlayRateReading& reading, const std::string& text) {
@@ -66,37 +77,19 @@ std::string RateOptionProblem(const sound::PlayRateReading& reading, const std::
 
 }  // namespace
 
-void WriteWavForTrace(const std::string& file, std::int32_t rate,
-                      const std::optional<RequestedSpan>& span,
-                      const std::filesystem::path& output_dir, RunOutputs& outputs,
-                      std::ostream& report) {
-    for (const trace::LoadedTrace& whole : LoadTraces(file, std::cerr)) {
-        const trace::LoadedTrace trace = CutToSpan(whole, span);
-        // Checked before the samples are read: the name comes from the title.
-        outputs.RequireUnwritten(output_dir / sound::WaveFileName(trace.title));
-        sound::BuiltSound sound = sound::BuildSound(trace, sound::WaveHeader{});
-        sound::SetPlayRate(sound.header, rate);
-        const std::filesystem::path written =
-            sound::SaveSoundFile(output_dir, trace.title, sound.header, sound.wave_data);
-        outputs.Written(written, file);
-        report << file << ": wrote " << written.string() << '\n';
-    }
-}
-
 void AddWavCommand(CLI::App& app) {
     struct Options {
-        std::vector<std::string> files;
+        RunOptions run;
         std::string rate;
         std::string output_dir;
+        bool force = false;
         SpanOptions span;
     };
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("wav", kDescription);
-    command->footer(std::string(kExplanation) + kSpanExplanation);
-    command
-        ->add_option("FILE", options->files,
-                     "SAC (binary, either byte order) or miniSEED trace files")
-        ->required();
+    command->footer(std::string(kExplanation) + kSpanExplanation + "\n\n" + kRunOptionsHelp);
+    AddRunOptions(*command, options->run,
+                  "SAC (binary, either byte order) or miniSEED trace files");
     command->add_option("--rate", options->rate, "Sample rate of the sound, samples per second")
         ->option_text("R")
         ->required();
@@ -104,6 +97,7 @@ void AddWavCommand(CLI::App& app) {
         ->add_option("--output-dir", options->output_dir,
                      "Folder for the WAVE files (default: the current folder)")
         ->option_text("DIR");
+    command->add_flag("--force", options->force, "Replace output files that already hold data");
     AddSpanOptions(*command, options->span);
     command->callback([options] {
         const sound::PlayRateReading reading = sound::ReadPlayRate(options->rate);
@@ -112,10 +106,24 @@ void AddWavCommand(CLI::App& app) {
         }
         const std::optional<RequestedSpan> span = ReadSpanOptions(options->span);
         RequireOutputFolder(options->output_dir);
-        RunOutputs outputs;
-        RunBatch(options->files, [&](const std::string& file) {
-            WriteWavForTrace(file, reading.rate, span, options->output_dir, outputs, std::cout);
-        });
+        const std::filesystem::path folder = options->output_dir;
+        const std::int32_t rate = reading.rate;
+        const bool force = options->force;
+        TraceCommand wav;
+        if (span) {
+            wav.steps.push_back(
+                [span](trace::LoadedTrace trace) { return CutToSpan(trace, span); });
+        }
+        wav.output = [folder](const trace::LoadedTrace& trace) {
+            return folder / sound::WaveFileName(trace.title);
+        };
+        wav.make = [folder, rate, force](const trace::LoadedTrace& trace,
+                                         const std::filesystem::path&, TraceLog&) {
+            const sound::SoundFileOutcome outcome =
+                sound::WriteTraceSoundFile(trace, rate, folder, [force] { return force; });
+            return outcome.written ? TraceStatus::Written : TraceStatus::Kept;
+        };
+        RunTraces(options->run, wav);
     });
 }
 

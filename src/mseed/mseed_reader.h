@@ -3,7 +3,9 @@
 
 // Reading a miniSEED file into continuous segments, each ready to be used as
 // a SAC trace: the header and name the converted SAC file would have, and
-// the samples as single-precision values in memory.
+// a source that decodes the segment's records into single-precision samples
+// when they are read. Loading indexes the records; no segment's samples are
+// held in memory.
 
 #include <cstdint>
 #include <filesystem>
@@ -45,22 +47,34 @@ struct Segment {
 
     sac::SacHeader header;  // as the converted SAC file has it
     std::string title;      // the converted SAC file's name
-    std::shared_ptr<const MemorySampleSource> samples;
+    // Decodes the segment's records from the file, a stretch at a time, each
+    // time its samples are read; the file stays open while this is held.
+    std::shared_ptr<const SampleSource> samples;
 
-    // Warnings the library gave while decoding the segment's records, such
-    // as a failed integrity check of compressed samples, each naming its
-    // record. The samples are kept as decoded, as the conversion keeps them.
+    // What the reader warns of for this segment: warnings the library gave
+    // while decoding its records, such as a failed integrity check of
+    // compressed samples, each naming its record (the samples are kept as
+    // decoded, as the conversion keeps them), and, on the segment of the
+    // file's last whole record, what was left out of a file that ends in the
+    // middle of a record.
     std::vector<std::string> notes;
 };
 
-// Reads every record of the file and splits the data into segments, in the
-// order the channels and segments first appear in the file. Segments that
-// would get the same file name are told apart as the conversion does it:
-// the later ones get "-1", "-2", ... before ".SAC".
+// Reads every record of the file, one at a time, checks and decodes it, and
+// splits the data into segments, in the order the channels and segments
+// first appear in the file. Segments that would get the same file name are
+// told apart as the conversion does it: the later ones get "-1", "-2", ...
+// before ".SAC". A file that ends in the middle of a record (one still being
+// written, or cut short) is read up to its last whole record, with a note.
 //
 // Throws UserError naming the file and the reason when the file cannot be
-// read, is truncated, holds a record that is corrupt or has an impossible
-// sample rate or count, or has no samples at all.
+// read, holds a record that is corrupt or has an impossible sample rate or
+// count, or has no whole record with samples at all.
 std::vector<Segment> ReadMiniSeed(const std::filesystem::path& path);
+
+// Why the first bytes of a file, `head`, are not the start of a miniSEED
+// record, in words for the user ("it is shorter than a record header");
+// empty when they are.
+std::string WhyNotMiniSeed(std::span<const unsigned char> head);
 
 }  // namespace tremorline::mseed

@@ -5,6 +5,7 @@
 #include <string>
 
 #include <QBuffer>
+#include <QFontDatabase>
 #include <QPainter>
 #include <QSvgGenerator>
 
@@ -88,12 +89,38 @@ void WriteTracePlot(const std::filesystem::path& path, const PlotTrace& trace, P
     file.Commit();
 }
 
+namespace {
+
+QtMessageHandler previous_message_handler = nullptr;
+
+// Qt's notes on its set-up (such as "XDG_RUNTIME_DIR not set" where a batch
+// job runs without a login session) are not the drawing program's to print:
+// only its critical messages are passed on.
+void KeepQtQuiet(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if ((type == QtCriticalMsg || type == QtFatalMsg) && previous_message_handler != nullptr) {
+        previous_message_handler(type, context, message);
+    }
+}
+
+}  // namespace
+
+void StartFonts() {
+    static_cast<void>(QFontDatabase::families());
+}
+
 OffscreenGuiApplication::OffscreenGuiApplication() {
     if (QGuiApplication::instance() == nullptr) {
+        previous_message_handler = qInstallMessageHandler(KeepQtQuiet);
+        quieted_ = true;
         application_ = std::make_unique<QGuiApplication>(argc_, argv_);
     }
 }
 
-OffscreenGuiApplication::~OffscreenGuiApplication() = default;
+OffscreenGuiApplication::~OffscreenGuiApplication() {
+    application_.reset();
+    if (quieted_) {
+        qInstallMessageHandler(previous_message_handler);
+    }
+}
 
 }  // namespace tremorline::plot

@@ -45,6 +45,11 @@ QByteArray RenderTracePlot(const PlotTrace& trace, PlotFormat format, QSize size
 void WriteTracePlot(const std::filesystem::path& path, const PlotTrace& trace, PlotFormat format,
                     QSize size, std::optional<trace::TraceView> view = std::nullopt);
 
+// Loads the system's font list, the slow part of the first text a program
+// draws, so that a program can have it done on its main thread while other
+// threads read traces. Needs the QGuiApplication.
+void StartFonts();
+
 // Drawing text needs a QGuiApplication. A program without a window makes one
 // with this: it runs on the offscreen platform, so no display is needed, and
 // lives as long as this object. Where a QGuiApplication exists already, this
@@ -63,6 +68,7 @@ class OffscreenGuiApplication {
     char platform_[16] = "offscreen";
     char* argv_[4] = {program_, platform_option_, platform_, nullptr};
     int argc_ = 3;
+    bool quieted_ = false;
     std::unique_ptr<QGuiApplication> application_;
 };
 

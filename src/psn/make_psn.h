@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "common/progress.h"
 #include "psn/psn_records.h"
 #include "trace/loaded_trace.h"
 
@@ -35,8 +36,11 @@ struct PsnOutcome {
 // file in `folder` holds data, and writes it whole unless told to keep it. A
 // file of that name that appears while the new one is written (another
 // run's) is asked about in the same way, so it is never replaced unasked.
-// Throws UserError on failure, with any old file left as it was.
+// Throws UserError on failure, with any old file left as it was. Reading and
+// writing report to `progress`; a stop asked for through it throws Cancelled
+// and leaves any old file as it was.
 PsnOutcome MakePsnFile(const trace::LoadedTrace& trace, const std::filesystem::path& folder,
-                       const ReplaceExisting& replace, const TargetNamed& named = {});
+                       const ReplaceExisting& replace, const TargetNamed& named = {},
+                       const Progress& progress = Progress());
 
 }  // namespace tremorline::psn

@@ -10,7 +10,8 @@
 
 #include "common/atomic_file.h"
 #include "common/byte_order.h"
-#include "common/control_bytes.h"
+#include "common/output_name.h"
+#include "common/sample_memory.h"
 #include "common/user_error.h"
 #include "psn/psn_builders.h"
 #include "trace/number_forms.h"
@@ -52,15 +53,26 @@ std::string TimeStampFromFixedTextPositions(std::string_view ref) {
     return stamp;
 }
 
-void WriteSamples(AtomicFile& file, std::span<const float> samples) {
+// Samples per block when they are read from their source as the file is
+// written: 4 MiB, large enough that the reads and writes cost no more than
+// one of the whole trace, small enough to stay in the processor's cache.
+constexpr std::size_t kStreamBlock = std::size_t{1} << 20;
+
+void WriteSamples(AtomicFile& file, std::span<const float> samples,
+                  const ProgressStage& stage = {}) {
     if constexpr (std::endian::native == std::endian::little) {
         // Already in the file's order: written straight from the caller's
         // array, with no second copy of a large trace.
-        file.Write(std::as_bytes(samples));
+        for (std::size_t start = 0; start < samples.size(); start += kProgressBlock) {
+            stage.Step(start, samples.size());
+            file.Write(std::as_bytes(
+                samples.subspan(start, std::min(kProgressBlock, samples.size() - start))));
+        }
     } else {
         constexpr std::size_t kChunk = 1 << 16;
         std::vector<unsigned char> chunk(4 * kChunk);
         for (std::size_t start = 0; start < samples.size(); start += kChunk) {
+            stage.Step(start, samples.size());
             std::size_t count = std::min(kChunk, samples.size() - start);
             for (std::size_t i = 0; i < count; ++i) {
                 PutLEF32(chunk, 4 * i, samples[start + i]);
@@ -85,20 +97,7 @@ std::string PsnFileName(const trace::TraceInfo& info, char component_letter) {
     name += TrimSpaces(info.KSTNM);
     name += component_letter;
     name += ".psn";
-    if (name.find('/') != std::string::npos) {
-        // Taken as a folder, the station name could place the file elsewhere.
-        throw UserError("Cannot create " + EscapeControlBytes(name) +
-                        ": a file name cannot hold the character /");
-    }
-    // A line end or an escape sequence in a file name misleads every listing
-    // and terminal that shows it. The name is shown with them made visible.
-    const auto control = std::find_if(name.begin(), name.end(), IsControlByte);
-    if (control != name.end()) {
-        throw UserError("Cannot create " + EscapeControlBytes(name) +
-                        ": a file name cannot hold the control character " +
-                        EscapeControlBytes(std::string_view(&*control, 1)));
-    }
-    return name;
+    return SafeOutputName(name);
 }
 
 bool HoldsData(const std::filesystem::path& path) {
@@ -110,19 +109,21 @@ bool HoldsData(const std::filesystem::path& path) {
     return !error && size > 0;
 }
 
-bool WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
-                  std::span<const float> samples, const ReplaceTaken& replace_taken) {
-    if (records.Header.SampleCount < 0 ||
-        samples.size() != static_cast<std::size_t>(records.Header.SampleCount)) {
-        throw std::invalid_argument("PSN samples do not match the header's sample count");
-    }
-    AtomicFile file(path);
+namespace {
+
+void WriteRecords(AtomicFile& file, const PSNRecords& records) {
     file.Write(ToBytes(records.Header));
     file.Write(ToBytes(records.EventBlock));
     file.Write(records.EndBlock);
-    WriteSamples(file, samples);
+}
+
+// Puts the complete file in place as WritePsnFile describes.
+bool Place(AtomicFile& file, const ReplaceTaken& replace_taken, const ProgressStage& stage,
+           std::size_t count) {
     constexpr std::array<unsigned char, kTrailerSize> kTrailer{};
     file.Write(kTrailer);
+    // The last look: a stop asked for now still leaves the target as it was.
+    stage.Step(count, count);
     if (replace_taken) {
         if (file.CommitIfFree()) {
             return true;
@@ -133,6 +134,42 @@ bool WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
     }
     file.Commit();
     return true;
+}
+
+void RequireSampleCount(const PSNRecords& records, std::size_t count) {
+    if (records.Header.SampleCount < 0 ||
+        count != static_cast<std::size_t>(records.Header.SampleCount)) {
+        throw std::invalid_argument("PSN samples do not match the header's sample count");
+    }
+}
+
+}  // namespace
+
+bool WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
+                  std::span<const float> samples, const ReplaceTaken& replace_taken,
+                  const ProgressStage& stage) {
+    RequireSampleCount(records, samples.size());
+    AtomicFile file(path);
+    WriteRecords(file, records);
+    WriteSamples(file, samples, stage);
+    return Place(file, replace_taken, stage, samples.size());
+}
+
+bool WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
+                  const SampleSource& samples, const ReplaceTaken& replace_taken,
+                  const ProgressStage& stage) {
+    const std::size_t count = samples.Count();
+    RequireSampleCount(records, count);
+    std::vector<float> block = AllocateSamples<float>(std::min(count, kStreamBlock));
+    AtomicFile file(path);
+    WriteRecords(file, records);
+    for (std::size_t first = 0; first < count; first += block.size()) {
+        const std::span<float> part(block.data(), std::min(block.size(), count - first));
+        stage.Step(first, count);
+        samples.Read(first, part);
+        WriteSamples(file, part);
+    }
+    return Place(file, replace_taken, stage, count);
 }
 
 }  // namespace tremorline::psn

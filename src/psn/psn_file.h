@@ -8,6 +8,8 @@
 #include <span>
 #include <string>
 
+#include "common/progress_stage.h"
+#include "common/sample_source.h"
 #include "psn/psn_records.h"
 #include "trace/trace_info.h"
 
@@ -40,8 +42,18 @@ using ReplaceTaken = std::function<bool()>;
 // Without `replace_taken` any file of that name is replaced. With it, the
 // file is put in place only if the name is free (or holds an empty file) at
 // that moment, or `replace_taken` agrees; returns false when the other file
-// was kept, true when the new file was written.
+// was kept, true when the new file was written. Each block of samples
+// written is a step of `stage`; a stop asked for before the file is complete
+// leaves `path` as it was.
 bool WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
-                  std::span<const float> samples, const ReplaceTaken& replace_taken = {});
+                  std::span<const float> samples, const ReplaceTaken& replace_taken = {},
+                  const ProgressStage& stage = {});
+
+// As above, with the samples read from `samples` a block at a time while the
+// file is written, so that a trace of any length takes a few megabytes. A
+// read that fails leaves `path` as it was.
+bool WritePsnFile(const std::filesystem::path& path, const PSNRecords& records,
+                  const SampleSource& samples, const ReplaceTaken& replace_taken = {},
+                  const ProgressStage& stage = {});
 
 }  // namespace tremorline::psn

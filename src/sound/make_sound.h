@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/progress.h"
 #include "sound/sound_levels.h"
 #include "sound/wave_header.h"
 #include "trace/loaded_trace.h"
@@ -32,15 +33,19 @@ using LevelsKnown = std::function<void(const SoundLevels& levels)>;
 // rate: the rate belongs to the play), then reads the samples afresh and
 // builds the levels and the audio samples. A trace too long for a WAVE file
 // is refused before its samples are read. Throws UserError when the trace
-// gives no sound; the trace's samples are released on return.
+// gives no sound; the trace's samples are released on return. Each stage
+// reports to `progress`; a stop asked for through it throws Cancelled.
 BuiltSound BuildSound(const trace::LoadedTrace& trace, const WaveHeader& previous,
-                      const LevelsKnown& levels_known = {});
+                      const LevelsKnown& levels_known = {}, const Progress& progress = Progress());
 
 // Writes the sound's image to `folder` under the name of the trace file
 // titled `trace_title`, with ".wav" for its last four characters, whole or
-// not at all. Returns the path written.
+// not at all. Returns the path written. The writing reports to `progress`; a
+// stop asked for through it throws Cancelled and leaves any old file as it
+// was.
 std::filesystem::path SaveSoundFile(const std::filesystem::path& folder,
                                     std::string_view trace_title, const WaveHeader& header,
-                                    std::span<const std::int16_t> wave_data);
+                                    std::span<const std::int16_t> wave_data,
+                                    const Progress& progress = Progress());
 
 }  // namespace tremorline::sound

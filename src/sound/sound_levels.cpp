@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "sound/sound_levels.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -10,14 +11,33 @@
 
 namespace tremorline::sound {
 
-SoundLevels ComputeSoundLevels(std::span<const float> samples) {
-    if (samples.empty()) {
-        throw UserError("The trace has no samples, so there is no sound to make of it.");
+SoundLevels ComputeSoundLevels(std::span<const float> samples, const ProgressStage& stage) {
+    SoundLevelsAccumulator levels;
+    for (std::size_t first = 0; first < samples.size(); first += kProgressBlock) {
+        stage.Step(first, samples.size());
+        levels.Add(samples.subspan(first, std::min(kProgressBlock, samples.size() - first)));
     }
-    float hi = samples[0];
-    float lo = samples[0];
-    double sum = samples[0];
-    for (std::size_t i = 1; i < samples.size(); ++i) {
+    stage.Step(samples.size(), samples.size());
+    return levels.Levels();
+}
+
+void SoundLevelsAccumulator::Add(std::span<const float> samples) {
+    if (samples.empty()) {
+        return;
+    }
+    std::size_t i = 0;
+    if (count_ == 0) {
+        // The first sample starts the extremes, so that a NaN there stays in
+        // them as it always has.
+        hi_ = samples[0];
+        lo_ = samples[0];
+        sum_ = samples[0];
+        i = 1;
+    }
+    float hi = hi_;
+    float lo = lo_;
+    double sum = sum_;
+    for (; i < samples.size(); ++i) {
         const float sample = samples[i];
         sum += sample;
         if (sample > hi) {
@@ -27,10 +47,20 @@ SoundLevels ComputeSoundLevels(std::span<const float> samples) {
             lo = sample;
         }
     }
+    hi_ = hi;
+    lo_ = lo;
+    sum_ = sum;
+    count_ += samples.size();
+}
+
+SoundLevels SoundLevelsAccumulator::Levels() const {
+    if (count_ == 0) {
+        throw UserError("The trace has no samples, so there is no sound to make of it.");
+    }
     SoundLevels levels;
-    levels.Bias = RoundToSingle(sum / static_cast<double>(samples.size()));
-    levels.Max = RoundToSingle(static_cast<double>(hi) - levels.Bias);
-    levels.Min = RoundToSingle(static_cast<double>(lo) - levels.Bias);
+    levels.Bias = RoundToSingle(sum_ / static_cast<double>(count_));
+    levels.Max = RoundToSingle(static_cast<double>(hi_) - levels.Bias);
+    levels.Min = RoundToSingle(static_cast<double>(lo_) - levels.Bias);
     levels.Peak = levels.Max > -levels.Min ? levels.Max : -levels.Min;
     return levels;
 }

@@ -5,9 +5,12 @@
 // centre line of the sound, and the extremes around it, which decide the
 // scale to 16-bit audio.
 
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <string>
+
+#include "common/progress_stage.h"
 
 namespace tremorline::sound {
 
@@ -25,8 +28,25 @@ struct SoundLevels {
 inline constexpr float kWaveTarget = 32760.0f;
 
 // Extremes in single precision, the sum in double precision. Throws
-// UserError for no samples (there is no mean).
-SoundLevels ComputeSoundLevels(std::span<const float> samples);
+// UserError for no samples (there is no mean). Each block of samples is a
+// step of `stage`.
+SoundLevels ComputeSoundLevels(std::span<const float> samples, const ProgressStage& stage = {});
+
+// The same levels gathered a stretch of samples at a time, for a trace read
+// in blocks: Add every stretch in order, then Levels() equals
+// ComputeSoundLevels of all of them, bit for bit.
+class SoundLevelsAccumulator {
+  public:
+    void Add(std::span<const float> samples);
+    // Throws UserError when no sample was added.
+    SoundLevels Levels() const;
+
+  private:
+    std::size_t count_ = 0;
+    float hi_ = 0;
+    float lo_ = 0;
+    double sum_ = 0;
+};
 
 bool LevelsAreFinite(const SoundLevels& levels);
 

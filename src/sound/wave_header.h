@@ -94,8 +94,8 @@ std::array<unsigned char, kWaveHeaderSize> WaveHeaderBytes(const WaveHeader& hea
 // the message says so instead.
 std::string RateAdviceText(float delta);
 
-// The recommended playback rate of that message, 1800 / DELTA (an hour in
-// two seconds), when it can be worked out and played (1 to kMaxPlayRate).
+// The rate the advice recommends, 1800 / DELTA, when it is one a sound can
+// be played at (1 to kMaxPlayRate); nothing otherwise.
 std::optional<std::int32_t> RecommendedPlayRate(float delta);
 
 }  // namespace tremorline::sound

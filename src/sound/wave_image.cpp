@@ -7,6 +7,7 @@
 
 #include "common/atomic_file.h"
 #include "common/byte_order.h"
+#include "common/output_name.h"
 #include "common/user_error.h"
 
 namespace tremorline::sound {
@@ -98,15 +99,16 @@ std::string WaveFileName(std::string_view trace_file_title) {
             --end;
         }
     }
-    return std::string(trace_file_title.substr(0, end)) + ".wav";
+    return SafeOutputName(std::string(trace_file_title.substr(0, end)) + ".wav");
 }
 
 void WriteWaveFile(const std::filesystem::path& path, const WaveHeader& header,
-                   std::span<const std::int16_t> wave_data) {
+                   std::span<const std::int16_t> wave_data, const ProgressStage& stage) {
     if constexpr (std::endian::native != std::endian::little) {
         const std::vector<unsigned char> image = BuildPlayBuffer(header, wave_data);
         AtomicFile file(path);
         file.Write(image);
+        stage.Step(wave_data.size(), wave_data.size());
         file.Commit();
         return;
     }
@@ -116,7 +118,13 @@ void WriteWaveFile(const std::filesystem::path& path, const WaveHeader& header,
     const auto header_bytes = WaveHeaderBytes(header);
     AtomicFile file(path);
     file.Write(header_bytes);
-    file.Write(std::as_bytes(wave_data));
+    for (std::size_t first = 0; first < wave_data.size(); first += kProgressBlock) {
+        stage.Step(first, wave_data.size());
+        file.Write(std::as_bytes(
+            wave_data.subspan(first, std::min(kProgressBlock, wave_data.size() - first))));
+    }
+    // The last look: a stop asked for now still leaves no file.
+    stage.Step(wave_data.size(), wave_data.size());
     file.Commit();
 }
 

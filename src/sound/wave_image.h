@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/progress_stage.h"
 #include "sound/wave_header.h"
 
 namespace tremorline::sound {
@@ -43,8 +44,9 @@ std::string WaveFileName(std::string_view trace_file_title);
 
 // Writes the image of `header` and `wave_data` to `path` whole or not at all:
 // a failure leaves any earlier file of that name as it was. Throws UserError
-// saying what failed.
+// saying what failed. Each block of samples written is a step of `stage`; a
+// stop asked for before the file is complete leaves no file behind.
 void WriteWaveFile(const std::filesystem::path& path, const WaveHeader& header,
-                   std::span<const std::int16_t> wave_data);
+                   std::span<const std::int16_t> wave_data, const ProgressStage& stage = {});
 
 }  // namespace tremorline::sound

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "trace/loaded_trace.h"
 
+#include <algorithm>
 #include <span>
 
 #include "common/user_error.h"
@@ -29,7 +30,7 @@ std::optional<LoadedTrace> LoadSacTrace(const std::filesystem::path& path) {
     return trace;
 }
 
-std::vector<float> ReadSamples(const LoadedTrace& trace) {
+void RequireSamples(const LoadedTrace& trace) {
     if (trace.info.NPTS < 1) {
         throw UserError("The trace has no samples (NPTS is " + IntegerText(trace.info.NPTS) + ").");
     }
@@ -38,7 +39,19 @@ std::vector<float> ReadSamples(const LoadedTrace& trace) {
     // its file before the whole trace is allocated.
     float last = 0;
     source.Read(source.Count() - 1, std::span<float>(&last, 1));
-    return ReadAllSamples(source);
+}
+
+std::vector<float> ReadSamples(const LoadedTrace& trace, const ProgressStage& stage) {
+    RequireSamples(trace);
+    const SampleSource& source = *trace.samples;
+    std::vector<float> samples = AllocateSamples<float>(source.Count());
+    for (std::size_t first = 0; first < samples.size(); first += kProgressBlock) {
+        stage.Step(first, samples.size());
+        const std::size_t count = std::min(kProgressBlock, samples.size() - first);
+        source.Read(first, std::span<float>(samples).subspan(first, count));
+    }
+    stage.Step(samples.size(), samples.size());
+    return samples;
 }
 
 }  // namespace tremorline::trace

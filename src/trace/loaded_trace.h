@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "common/progress_stage.h"
 #include "common/sample_source.h"
 #include "sac/sac_header.h"
 #include "sac/sac_loader.h"
@@ -62,7 +63,13 @@ std::optional<LoadedTrace> LoadSacTrace(const std::filesystem::path& path);
 
 // Every sample of the trace, read afresh from its source. Throws UserError
 // when NPTS is below 1 or the source cannot give them all; a trace longer
-// than its file is refused before anything is allocated for it.
-std::vector<float> ReadSamples(const LoadedTrace& trace);
+// than its file is refused before anything is allocated for it. Read a block
+// at a time, each block a step of `stage`.
+std::vector<float> ReadSamples(const LoadedTrace& trace, const ProgressStage& stage = {});
+
+// The checks ReadSamples makes before it allocates anything, for work that
+// reads the samples a block at a time: throws UserError when NPTS is below 1
+// or the source cannot give the last sample.
+void RequireSamples(const LoadedTrace& trace);
 
 }  // namespace tremorline::trace

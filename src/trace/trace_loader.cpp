@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "trace/trace_loader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <fstream>
+#include <system_error>
 #include <utility>
 
 #include "mseed/mseed_reader.h"
@@ -30,6 +33,20 @@ LoadedTrace TraceFromSegment(const std::filesystem::path& path, mseed::Segment&&
                                   .gap_before = segment.gap_before,
                                   .notes = std::move(segment.notes)};
     return trace;
+}
+
+// The first bytes of the file, as many as tell whether it is miniSEED;
+// nothing for what is not a regular file (a FIFO would wait for a writer).
+std::optional<std::vector<unsigned char>> ReadHead(const std::filesystem::path& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return std::nullopt;
+    }
+    std::vector<unsigned char> head(4096);
+    std::ifstream in(path, std::ios::binary);
+    in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return head;
 }
 
 std::string SecondsText(double seconds) {
@@ -69,9 +86,29 @@ std::optional<std::vector<LoadedTrace>> LoadTraceFile(const std::filesystem::pat
         return traces;
     }
     if (sac_failure) {
-        std::rethrow_exception(sac_failure);
+        try {
+            std::rethrow_exception(sac_failure);
+        } catch (const UserError& failure) {
+            // A file too short for a SAC header may have been meant as
+            // miniSEED: say why it is not that either.
+            const std::optional<std::vector<unsigned char>> head = ReadHead(path);
+            if (head && head->size() < sac::kHeaderSize) {
+                throw UserError(std::string(failure.what()) + " Nor is it a miniSEED file: " +
+                                mseed::WhyNotMiniSeed(*head) + ".");
+            }
+            throw;
+        }
     }
     return std::nullopt;
+}
+
+std::string UnknownDataTypeReason(const std::filesystem::path& path) {
+    const std::optional<std::vector<unsigned char>> head = ReadHead(path);
+    std::string why_not = head ? mseed::WhyNotMiniSeed(*head) : std::string();
+    if (why_not.empty()) {
+        why_not = "it cannot be read";
+    }
+    return std::string(sac::kUnknownDataTypeReason) + "; nor is it a miniSEED file: " + why_not;
 }
 
 std::string SummaryTitle(const LoadedTrace& trace) {

@@ -30,6 +30,11 @@ class UnreadableMiniSeed : public UserError {
 // UnreadableMiniSeed when a miniSEED file cannot be.
 std::optional<std::vector<LoadedTrace>> LoadTraceFile(const std::filesystem::path& path);
 
+// Why the file at `path`, for which LoadTraceFile gave nothing, is neither
+// kind of trace file: "NZJDAY ... so this is not a SAC binary file ..., nor a
+// miniSEED file: its 7th byte is not a record's quality code ...".
+std::string UnknownDataTypeReason(const std::filesystem::path& path);
+
 // The first line of the trace's summary: the file's name for a SAC file;
 // for a miniSEED segment, the file's name and the segment's source name,
 // "test.mseed  IU.COLA.00.LHZ".

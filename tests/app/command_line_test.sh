@@ -42,6 +42,7 @@ for option in --help -h; do
     run "$option"
     check "$option" $? "Usage: tremorline \[FILE\]"
     grep -q -- "--version" "$work/out" || { echo "FAIL: $option does not list --version"; status=1; }
+    grep -q "SAC or miniSEED" "$work/out" || { echo "FAIL: $option names only one kind of trace"; status=1; }
 done
 
 # Any other first argument is still the trace to open: with no display that

@@ -169,8 +169,8 @@ class HelpAboutTest : public QObject {
         QCOMPARE(LabelText(about, "lblTitle"), "Tremorline");
         QCOMPARE(LabelText(about, "lblVersion"), "Version 1.1.5");
         QCOMPARE(LabelText(about, "lblDescription"),
-                 "Reads SAC file header contents, and converts file to PSNTYPE4. Plays and "
-                 "saves WAV sound files.");
+                 "Reads SAC or miniSEED file header contents, and converts file to PSNTYPE4. "
+                 "Plays and saves WAV sound files.");
         QCOMPARE(LabelText(about, "lblDisclaimer"), "Tremorline contributors");
     }
 

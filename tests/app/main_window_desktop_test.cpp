@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCursor>
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -22,12 +24,15 @@
 #include <QtTest>
 #include <functional>
 #include <map>
+#include <thread>
 
 #include "app/help_text.h"
 #include "app/main_window.h"
 #include "app/twips.h"
+#include "common/progress.h"
 #include "sac/sac_header.h"
 #include "support/sac_builder.h"
+#include "support/scratch_settings.h"
 
 using tremorline::app::Form1;
 using tremorline::app::Twips;
@@ -60,7 +65,7 @@ class MainWindowDesktopTest : public QObject {
     Q_OBJECT
 
   private:
-    QTemporaryDir settings_dir_;
+    tremorline::testing::ScratchSettings settings_{"main_window_desktop_test"};
 
     template <typename T = QWidget>
     static T* Find(const QObject& parent, const char* name) {
@@ -129,14 +134,7 @@ class MainWindowDesktopTest : public QObject {
     }
 
   private slots:
-    void initTestCase() {
-        QVERIFY(settings_dir_.isValid());
-        // The window's settings go to a folder of the test's own.
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings_dir_.path());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings_dir_.path());
-        QCoreApplication::setOrganizationName("TremorlineTest");
-        QCoreApplication::setApplicationName("main_window_desktop_test");
-    }
+    void initTestCase() { QVERIFY(settings_.IsValid()); }
     void init() { QSettings().clear(); }
 
     // ---- Size and layout ----
@@ -328,6 +326,8 @@ class MainWindowDesktopTest : public QObject {
         Form1 window;
         window.StartUp(QFile::encodeName(missing).toStdString());
         QCOMPARE(Text1(window), "Error\nCannot open " + missing + ": No such file or directory");
+        QVERIFY(!Find<QAction>(window, "mnuMakePSN")->isEnabled());
+        QVERIFY(!Find(window, "Command1")->isEnabled());
     }
 
     // However the program was started, a trace named on its command line has
@@ -345,6 +345,55 @@ class MainWindowDesktopTest : public QObject {
     }
 
     // ---- Long commands ----
+
+    // A long step runs beside the window, which goes on handling events; a
+    // question from the step is asked on the window's thread; after about
+    // half a second a progress bar offers Cancel, which stops the step.
+    void longStepsShowProgressAndCancel() {
+        Form1 window;
+        Show(window);
+        int ticks = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(10);
+        QElapsedTimer clock;
+        qint64 progress_shown_at = -1;
+        QTimer canceller;
+        QObject::connect(&canceller, &QTimer::timeout, [&] {
+            auto* dialog = window.findChild<QDialog*>("ProgressDialog");
+            if (dialog != nullptr && dialog->isVisible() && progress_shown_at < 0) {
+                progress_shown_at = clock.elapsed();
+                QTest::mouseClick(Find<QPushButton>(*dialog, "cmdCancel"), Qt::LeftButton);
+            }
+        });
+        canceller.start(10);
+        bool answer = false;
+        bool cancelled = false;
+        clock.start();
+        const QList<AnsweredBox> boxes = AnswerBoxes([&] {
+            try {
+                window.RunLong("Testing", [&](const tremorline::Progress& progress) {
+                    answer = window.AskYesNo("Go on?");
+                    for (std::uint64_t done = 0;; ++done) {
+                        progress.Step(done % 1000, 1000);
+                        std::this_thread::yield();
+                    }
+                });
+            } catch (const tremorline::Cancelled&) {
+                cancelled = true;
+            }
+        });
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].text, QString("Go on?"));
+        QVERIFY(answer);
+        QVERIFY(cancelled);
+        QVERIFY2(progress_shown_at >= 450, qPrintable(QString::number(progress_shown_at)));
+        QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));  // the window went on
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QCoreApplication::processEvents();
+        auto* dialog = window.findChild<QDialog*>("ProgressDialog");
+        QVERIFY(dialog == nullptr || !dialog->isVisible());
+    }
 
     // Set Up Sound and Make PSN run under the wait cursor; a box they show
     // has the ordinary cursor, and none is left behind, also after a failure.

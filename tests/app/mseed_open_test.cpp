@@ -152,10 +152,10 @@ TEST_F(MiniSeedOpen, StartUpWithACancelledChoiceLoadsNothing) {
 }
 
 TEST_F(MiniSeedOpen, UnreadableFilesTakeTheErrorPathAndOthersAreStillRefused) {
-    // A miniSEED file cut inside a record, and files that are neither kind:
-    // one too short for a SAC header, one long enough.
+    // A miniSEED file cut inside its first record, and files that are
+    // neither kind: one too short for a SAC header, one long enough.
     std::vector<unsigned char> cut = testing::ReadFileBytes(several_);
-    cut.resize(700);
+    cut.resize(300);
     testing::WriteBytes(dir_ / "cut.mseed", cut);
     testing::WriteBytes(dir_ / "short.txt", std::vector<unsigned char>(100, 'x'));
     testing::WriteBytes(dir_ / "long.txt", std::vector<unsigned char>(1000, 'x'));

@@ -12,6 +12,7 @@
 
 #include "app/main_window.h"
 #include "app/segment_chooser.h"
+#include "support/scratch_settings.h"
 
 using tremorline::app::Form1;
 using tremorline::app::SegmentChooser;
@@ -48,6 +49,8 @@ QPushButton* Button(SegmentChooser& chooser, QDialogButtonBox::StandardButton wh
 
 class SegmentChooserTest : public QObject {
     Q_OBJECT
+
+    tremorline::testing::ScratchSettings settings_{"segment_chooser_test"};
 
   private slots:
     void listsEverySegmentWithTheFirstSelected() {

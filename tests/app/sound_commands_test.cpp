@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/psn_command.h"
 #include "app/span_play.h"
 #include "app/trace_commands.h"
 #include "common/byte_order.h"
@@ -79,6 +80,7 @@ TEST_F(SoundCommands, SetUpShowsLevelsAndAdviceAndEnablesPlay) {
             EXPECT_EQ(window_.messages[1].rfind(kAdviceStart, 0), 0u) << window_.messages[1];
             EXPECT_TRUE(Enabled(Control::PlaySound));
             EXPECT_EQ(Enabled(Control::SaveSound), save_before);
+            EXPECT_EQ(window_.combo1, "180000");  // the rate the advice names
             EXPECT_EQ(state_.SoundState.WaveData,
                       (std::vector<std::int16_t>{-19656, 32760, -13104}));
             EXPECT_EQ(state_.SoundState.WaveHeader.DataSize, 6);
@@ -262,18 +264,67 @@ TEST_F(SoundCommands, SaveWritesThePlayedImageUnderTheTraceName) {
     EXPECT_EQ(saved, *player_.played.back());
     EXPECT_EQ(LoadLE32(saved.data() + sound::kDataSizeOffset), 2000u);
 
-    // The audio samples stay after a save: a second play and save still work.
-    SaveSound(state_, window_);
-    EXPECT_EQ(window_.messages.back(), "event.wavdone.");
+    // The status line names the folder and the rate written, which the rate
+    // box may no longer show.
+    EXPECT_EQ(window_.status, "Saved " + (dir_ / "event.wav").string() + " at 8000 samples/s");
 
-    // A new, shorter set-up saved before the next play keeps the last rate and
-    // replaces the file whole.
+    // The audio samples stay after a save: a second save asks before it
+    // replaces the file; No keeps it byte for byte.
+    SaveSound(state_, window_);
+    EXPECT_EQ(window_.questions, std::vector<std::string>{"Do you want to overwrite event.wav ?"});
+    EXPECT_EQ(window_.messages.back(), "Overwrite aborted");
+    EXPECT_EQ(ReadFileBytes(dir_ / "event.wav"), saved);
+
+    // A new, shorter set-up saved before the next play keeps the last rate and,
+    // with Yes, replaces the file whole.
     Load({-1000, 3000, -500}, "event.SAC");
     SetUpSound(state_, window_);
+    window_.answers = {true};
     SaveSound(state_, window_);
+    EXPECT_EQ(window_.messages.back(), "event.wavdone.");
     const auto replaced = ReadFileBytes(dir_ / "event.wav");
     ASSERT_EQ(replaced.size(), 50u);
     EXPECT_EQ(RateIn(replaced), 8000);
+}
+
+// A long command the user cancels leaves everything as it was before it: no
+// file written or replaced, no state changed, nothing said.
+TEST_F(SoundCommands, CancelledLongCommandsChangeNothing) {
+    const struct {
+        const char* what;
+        void (*run)(AppState&, FakeWindow&);
+    } cases[] = {
+        {"Set Up Sound", [](AppState& state, FakeWindow& window) { SetUpSound(state, window); }},
+        {"Save Sound", [](AppState& state, FakeWindow& window) { SaveSound(state, window); }},
+        {"Make PSN", [](AppState& state, FakeWindow& window) { MakePsn(state, window); }},
+    };
+    for (const auto& c : cases) {
+        Load({-1000, 3000, -500});
+        SetUpSound(state_, window_);
+        PlayAt("8000");
+        Load({7, 1, 9, 4});  // a different trace, so a set-up would change the sound
+        window_.messages.clear();
+        window_.combo1 = "8000";
+        const sound::SoundState before = state_.SoundState;
+        const auto controls = window_.enabled;
+        std::filesystem::remove(dir_ / "event.wav");
+
+        window_.long_work.clear();
+        window_.cancel_long_work = true;
+        c.run(state_, window_);
+        window_.cancel_long_work = false;
+        EXPECT_EQ(window_.long_work.size(), 1u) << c.what;
+        EXPECT_TRUE(window_.messages.empty()) << c.what << ": " << window_.messages.front();
+        EXPECT_EQ(window_.enabled, controls) << c.what;
+        EXPECT_EQ(window_.combo1, "8000") << c.what;
+        EXPECT_EQ(state_.SoundState.WaveData, before.WaveData) << c.what;
+        EXPECT_EQ(state_.SoundState.WaveHeader, before.WaveHeader) << c.what;
+        EXPECT_EQ(state_.SoundState.TraceInfo.NPTS, before.TraceInfo.NPTS) << c.what;
+        EXPECT_FALSE(std::filesystem::exists(dir_ / "event.wav")) << c.what;
+        for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+            EXPECT_NE(entry.path().extension(), ".psn") << c.what;
+        }
+    }
 }
 
 TEST_F(SoundCommands, SaveNamesTheFileAfterTheTraceTitle) {
@@ -282,7 +333,7 @@ TEST_F(SoundCommands, SaveNamesTheFileAfterTheTraceTitle) {
         const char* saved;
     } cases[] = {
         {"event.SAC", "event.wav"},
-        {".SAC", ".wav"},  // four characters: the name is the extension alone
+        {".SAC", "wav"},  // four characters: the extension alone, not hidden
     };
     for (const auto& c : cases) {
         Load({-1000, 3000, -500}, c.title);

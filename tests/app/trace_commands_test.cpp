@@ -219,7 +219,8 @@ TEST_F(TraceCommands, FailedOpensShowErrorAndTheReason) {
                            std::vector<unsigned char>(bytes.begin(), bytes.begin() + 400));
     const std::pair<std::filesystem::path, std::string> cases[] = {
         {dir_ / "short.sac",
-         "The file is too short for a SAC header: it has 400 bytes, and a SAC header takes 632."},
+         "The file is too short for a SAC header: it has 400 bytes, and a SAC header takes 632. "
+         "Nor is it a miniSEED file: its first 6 bytes are not a record's sequence number."},
         {bad_year_, "The reference time is not a valid date (NZYEAR -12345)."},
         {dir_.path(), "Cannot open " + dir_.path().string() + ": it is a folder"},
         {dir_ / "missing.sac",

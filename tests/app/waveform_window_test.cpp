@@ -26,6 +26,7 @@
 #include "sound/wave_image.h"
 #include "support/fake_window.h"
 #include "support/sac_builder.h"
+#include "support/scratch_settings.h"
 #include "support/temp_dir.h"
 #include "trace/loaded_trace.h"
 
@@ -128,12 +129,9 @@ struct FakeHost : tremorline::app::WaveformHost {
 class WaveformWindowTest : public QObject {
     Q_OBJECT
 
+    tremorline::testing::ScratchSettings settings_{"waveform_window_test"};
+
   private slots:
-    void initTestCase() {
-        // The window's size is kept in the settings: the test's own, not the user's.
-        QCoreApplication::setOrganizationName("tremorline-test");
-        QCoreApplication::setApplicationName("waveform-window-test");
-    }
 
     // View > Waveform opens the one window on the loaded trace; it follows a
     // completed Open, and a refused one leaves it as it was.
@@ -182,7 +180,8 @@ class WaveformWindowTest : public QObject {
     }
 
     // A summary still being built when another trace is shown is abandoned;
-    // the newer trace is the one drawn.
+    // the newer trace is the one drawn, also once the first one's work has
+    // ended.
     void anotherTraceMeanwhileReplacesTheOneBeingRead() {
         TempDir dir;
         FakePlayer player;
@@ -193,7 +192,9 @@ class WaveformWindowTest : public QObject {
         window.ShowTrace(Load(WriteTrace(dir, "short.sac", 1000)));
         QTRY_VERIFY(window.SummaryReady());
         QCOMPARE(window.View(), trace::WholeTraceView(1000));
-        QTest::qWait(100);  // a late result for the first would show here
+        // Showing a trace waits for the work before it; anything that work
+        // delivered is queued by now, and runs here.
+        QCoreApplication::processEvents();
         QCOMPARE(window.View(), trace::WholeTraceView(1000));
         window.ShowTrace(Load(dir / "long.sac"));  // closing while it reads
     }
@@ -381,20 +382,22 @@ class WaveformWindowTest : public QObject {
         QCOMPARE(picture.size(), canvas);
     }
 
-    // The cursor follows the player's position while it plays, and stays
-    // where the sound stopped.
-    void theCursorFollowsThePlayersPosition() {
+    // The cursor follows the player's position while it plays, stays where
+    // the sound stopped, and is drawn only over the trace the sound was made
+    // from.
+    void theCursorFollowsThePlayerOnItsOwnTrace() {
         TempDir dir;
         FakePlayer player;
         WaveformWindow window(player);
         window.show();
-        window.ShowTrace(Load(WriteTrace(dir, "trace.sac", 50'000)));
+        const auto sounding = Load(WriteTrace(dir, "trace.sac", 50'000));
+        window.ShowTrace(sounding);
         QTRY_VERIFY(window.SummaryReady());
         QVERIFY(!window.CursorSample().has_value());
 
         player.playing = true;
         player.heard = 100;
-        window.FollowPlayer();
+        window.FollowPlayer(sounding);
         QCOMPARE(window.CursorSample(), std::optional<std::size_t>(100));
         for (const std::size_t heard : {2000u, 2300u, 9000u}) {
             player.heard = heard;  // the sound goes on, nobody tells the window
@@ -406,7 +409,7 @@ class WaveformWindowTest : public QObject {
             QTest::keyClick(&window, Qt::Key_Plus);
         }
         const trace::TraceView page = window.View();
-        window.FollowPlayer();  // a new play
+        window.FollowPlayer(sounding);  // a new play
         player.heard = static_cast<std::size_t>(page.first + page.span + 10);
         QTRY_COMPARE(window.View().first, static_cast<double>(player.heard));
         // ...unless the user moved the view during the play.
@@ -416,12 +419,22 @@ class WaveformWindowTest : public QObject {
         QTRY_COMPARE(window.CursorSample(), std::optional<std::size_t>(player.heard));
         QCOMPARE(window.View(), moved);
 
+        // Another trace on show while the sound goes on: no cursor over it.
+        window.ShowTrace(Load(WriteTrace(dir, "other.sac", 50'000)));
+        window.FollowPlayer(sounding);
+        QTRY_VERIFY(window.SummaryReady());
+        player.heard = 12'000;
+        const int asked = player.asked;
+        QTRY_VERIFY(player.asked > asked + 2);  // the window has looked, and looked again
+        QVERIFY(!window.CursorSample().has_value());
+        // A span's sound: the player counts from the span's first sample.
+        window.ShowTrace(sounding);
+        window.FollowPlayer(sounding, 1000);
+        QTRY_COMPARE(window.CursorSample(), std::optional<std::size_t>(13'000));
+
         player.playing = false;  // stopped
         player.heard = 30'000;
-        QTRY_COMPARE(window.CursorSample(), std::optional<std::size_t>(30'000));
-        player.heard = 0;
-        QTest::qWait(100);
-        QCOMPARE(window.CursorSample(), std::optional<std::size_t>(30'000));
+        QTRY_COMPARE(window.CursorSample(), std::optional<std::size_t>(31'000));
     }
 };
 

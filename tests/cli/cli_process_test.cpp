@@ -53,7 +53,8 @@ TEST(CliSummaryRealFiles, FailedFilesGetOneLineEachAndTheOthersAreStillDone) {
     const std::string expected_start =
         DataFile("testxy.sac") +
         ": Unknown data type: NZJDAY (the day of the year) is outside 1 to 366 in both byte "
-        "orders, so this is not a SAC binary file, or its header is damaged.\n" +
+        "orders, so this is not a SAC binary file, or its header is damaged; nor is it a "
+        "miniSEED file: its first 6 bytes are not a record's sequence number.\n" +
         bad_time + ": The reference time is not a valid date (NZYEAR -12345).\n" + missing + ": ";
     EXPECT_EQ(run.err.substr(0, expected_start.size()), expected_start);
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 3) << run.err;

@@ -5,8 +5,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,11 +26,14 @@ namespace tremorline::cli {
 namespace {
 
 using testing::FileText;
+using testing::OpenForOutput;
 using testing::ReadFileBytes;
 using testing::RunCli;
 using testing::RunResult;
 using testing::SacBuilder;
+using testing::StartCli;
 using testing::TempDir;
+using testing::WaitCli;
 
 // The name every trace from SacBuilder gets as a PSN file.
 constexpr const char* kPsnName = "050201.030405.STAZ.psn";
@@ -51,52 +52,6 @@ std::string MakeTrace(const TempDir& dir, const std::string& name, SacBuilder bu
     return (dir / name).string();
 }
 
-// Starts the tool with its stdout and stderr going to `out` and `err`, under
-// a file size limit of `size_limit` bytes (0: none), with SIGXFSZ at its
-// default action as a shell leaves it.
-pid_t Start(const std::vector<std::string>& arguments, int out, int err, rlim_t size_limit = 0) {
-    std::vector<std::string> all = {TREMORLINE_CLI_PATH};
-    all.insert(all.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& argument : all) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::signal(SIGXFSZ, SIG_DFL);
-        if (size_limit > 0) {
-            rlimit limit{size_limit, size_limit};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-        }
-        ::dup2(out, 1);
-        ::dup2(err, 2);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    return pid;
-}
-
-struct Finished {
-    RunResult result;
-    bool signalled = false;
-};
-
-Finished Wait(pid_t pid, const std::filesystem::path& out, const std::filesystem::path& err) {
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    Finished finished;
-    finished.signalled = WIFSIGNALED(status);
-    finished.result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    finished.result.out = FileText(out);
-    finished.result.err = FileText(err);
-    return finished;
-}
-
-int OpenForOutput(const std::filesystem::path& path) {
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-}
-
 // Under ulimit -f the write that crosses the limit fails with "File too
 // large" on the normal error path: the old file stays, nothing is left
 // behind, and the rest of the batch is still done.
@@ -111,17 +66,16 @@ TEST(CliHostile, AFileSizeLimitFailsTheWriteNotTheProgram) {
     { std::ofstream(out / kPsnName) << "old"; }
     const int out_fd = OpenForOutput(logs / "out");
     const int err_fd = OpenForOutput(logs / "err");
-    const pid_t pid = Start({"psn", "--force", "--output-dir", out.path().string(), big, small},
-                            out_fd, err_fd, 8192);
+    const pid_t pid = StartCli({"psn", "--force", "--output-dir", out.path().string(), big, small},
+                               out_fd, err_fd, {.input = "", .file_size_limit = 8192});
     ::close(out_fd);
     ::close(err_fd);
-    const Finished run = Wait(pid, logs / "out", logs / "err");
+    const RunResult run = WaitCli(pid, logs / "out", logs / "err");
     ASSERT_FALSE(run.signalled) << "ended by a signal";
-    EXPECT_EQ(run.result.status, 1);
-    EXPECT_EQ(run.result.err, big + ": Cannot write " + (out / kPsnName).string() + ": " +
-                                  std::strerror(EFBIG) + "\n");
-    EXPECT_EQ(run.result.out,
-              small + ": wrote " + (out / "050201.030405.SMALLZ.psn").string() + "\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, big + ": Cannot write " + (out / kPsnName).string() + ": " +
+                           std::strerror(EFBIG) + "\n");
+    EXPECT_EQ(run.out, small + ": wrote " + (out / "050201.030405.SMALLZ.psn").string() + "\n");
     EXPECT_EQ(FileText(out / kPsnName), "old");
     EXPECT_EQ(FolderEntries(out.path()),
               (std::vector<std::string>{"050201.030405.SMALLZ.psn", kPsnName}));
@@ -156,18 +110,18 @@ TEST(CliHostile, TwoRunsWritingOneNameAtOnce) {
                 }
                 const int out_fd = OpenForOutput(logs / ("out" + std::to_string(i)));
                 const int err_fd = OpenForOutput(logs / ("err" + std::to_string(i)));
-                pids[i] = Start(arguments, out_fd, err_fd);
+                pids[i] = StartCli(arguments, out_fd, err_fd);
                 ::close(out_fd);
                 ::close(err_fd);
             }
             int wrote = 0;
             int kept = 0;
             for (int i = 0; i < 2; ++i) {
-                const Finished run = Wait(pids[i], logs / ("out" + std::to_string(i)),
-                                          logs / ("err" + std::to_string(i)));
-                EXPECT_EQ(run.result.status, 0) << run.result.err;
-                wrote += run.result.out.find(": wrote ") != std::string::npos;
-                kept += run.result.out.find(": kept ") != std::string::npos;
+                const RunResult run = WaitCli(pids[i], logs / ("out" + std::to_string(i)),
+                                              logs / ("err" + std::to_string(i)));
+                EXPECT_EQ(run.status, 0) << run.err;
+                wrote += run.out.find(": wrote ") != std::string::npos;
+                kept += run.out.find(": kept ") != std::string::npos;
             }
             EXPECT_EQ(wrote, force ? 2 : 1);
             EXPECT_EQ(kept, force ? 0 : 1);
@@ -197,7 +151,7 @@ TEST(CliHostile, SummaryEscapesControlBytesOnlyOnATerminal) {
     ASSERT_GE(screen, 0);
     TempDir logs;
     const int err_fd = OpenForOutput(logs / "err");
-    const pid_t pid = Start({"summary", trace}, screen, err_fd);
+    const pid_t pid = StartCli({"summary", trace}, screen, err_fd);
     ::close(screen);
     ::close(err_fd);
     std::string shown;
@@ -213,6 +167,36 @@ TEST(CliHostile, SummaryEscapesControlBytesOnlyOnATerminal) {
     // The line end stays a line end (which the terminal shows as CR LF).
     EXPECT_NE(shown.find("A\r\nB\\x1b[2J"), std::string::npos) << shown;
     EXPECT_NE(shown.find("ORIGIN"), std::string::npos);
+}
+
+// Another user's link in a shared folder is never followed: psn refuses it
+// with or without --force, and does not call it kept by choice.
+TEST(CliHostile, PsnRefusesAnotherUsersLinkWithOrWithoutForce) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "making a link owned by another user needs root";
+    }
+    constexpr uid_t kOtherUser = 65534;  // nobody
+    TempDir dir;
+    const std::string trace = MakeTrace(dir, "t.sac", SacBuilder());
+    const std::filesystem::path shared = dir / "shared";
+    std::filesystem::create_directory(shared);
+    ASSERT_EQ(::chown(shared.c_str(), kOtherUser, kOtherUser), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    SacBuilder::WriteBytes(dir / "notes.txt", std::vector<unsigned char>(10, 'n'));
+    std::filesystem::create_symlink(dir / "notes.txt", shared / kPsnName);
+    ASSERT_EQ(::lchown((shared / kPsnName).c_str(), kOtherUser + 1, kOtherUser + 1), 0);
+    for (const bool force : {false, true}) {
+        std::vector<std::string> arguments = {"psn", trace, "--output-dir", shared.string()};
+        if (force) {
+            arguments.push_back("--force");
+        }
+        const RunResult run = RunCli(arguments);
+        EXPECT_EQ(run.status, 1) << force;
+        EXPECT_TRUE(run.out.empty()) << run.out;
+        EXPECT_NE(run.err.find("a symbolic link made by another user"), std::string::npos)
+            << run.err;
+    }
+    EXPECT_EQ(ReadFileBytes(dir / "notes.txt"), std::vector<unsigned char>(10, 'n'));
 }
 
 // What the tool says for headers and files it cannot use; nothing is
@@ -242,7 +226,8 @@ TEST(CliHostile, UnusableTracesAreRefusedInWords) {
          "The trace has no samples (NPTS is -5)."},
         {{"summary"},
          (dir / "short.sac").string(),
-         "The file is too short for a SAC header: it has 100 bytes, and a SAC header takes 632."},
+         "The file is too short for a SAC header: it has 100 bytes, and a SAC header takes 632. "
+         "Nor is it a miniSEED file: its first 6 bytes are not a record's sequence number."},
     };
     SacBuilder::WriteBytes(dir / "short.sac", std::vector<unsigned char>(100, 1));
     for (const Case& c : cases) {

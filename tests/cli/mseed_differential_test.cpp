@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "sac/sac_loader.h"
 #include "support/mseed_converter.h"
 #include "support/run_cli.h"
 #include "support/temp_dir.h"
@@ -130,32 +132,67 @@ TEST(MiniSeedBatch, OutputsMatchThoseOfTheConvertedFiles) {
     const ExampleVariants variants = MakeExampleVariants(ReadFileBytes(*example));
     WriteBytes(dir / "gap.mseed", variants.gap);
     WriteBytes(dir / "overlap.mseed", variants.overlap);
+    // Nine whole records and part of the tenth, as a file still being written.
+    std::vector<unsigned char> cut = ReadFileBytes(*example);
+    cut.resize(5000);
+    WriteBytes(dir / "cut.mseed", cut);
     ExpectSameAsConverted(*converter, *example, dir / "whole", 1);
     ExpectSameAsConverted(*converter, dir / "gap.mseed", dir / "gap", 2);
     ExpectSameAsConverted(*converter, dir / "overlap.mseed", dir / "overlap", 2);
+    ExpectSameAsConverted(*converter, dir / "cut.mseed", dir / "cut", 1);
 }
 
-TEST(MiniSeedBatch, BadFilesGetOneLineNamingTheFileAndTheOthersAreDone) {
+// Every command answers a cut file with its whole records and a note, and a
+// damaged one (a blockette chain that loops, a broken first header) with one
+// line saying what is wrong with it.
+TEST(MiniSeedBatch, DamagedAndCutFilesGetOneLineNamingTheFileAndTheOthersAreDone) {
     const std::optional<fs::path> example = FindExampleRecord();
     if (!example) {
         GTEST_SKIP() << "libmseed's example record test.mseed is not installed";
     }
     TempDir dir;
-    std::vector<unsigned char> truncated = ReadFileBytes(*example);
-    truncated.resize(700);
-    WriteBytes(dir / "cut.mseed", truncated);
-    WriteBytes(dir / "junk.mseed", std::vector<unsigned char>(1000, 'x'));
-    const RunResult run = RunCli({"summary", (dir / "cut.mseed").string(), example->string(),
-                                  (dir / "junk.mseed").string()});
-    EXPECT_EQ(run.status, 1);
-    const std::vector<std::string> errors = Lines(run.err);
-    ASSERT_EQ(errors.size(), 2u) << run.err;
-    EXPECT_TRUE(errors[0].starts_with((dir / "cut.mseed").string() + ": ")) << errors[0];
-    EXPECT_NE(errors[0].find("cut.mseed", errors[0].find(": ")), std::string::npos)
-        << "the reason names the file: " << errors[0];
-    EXPECT_TRUE(errors[1].starts_with((dir / "junk.mseed").string() + ": Unknown data type: "))
-        << errors[1];
-    EXPECT_TRUE(run.out.starts_with("test.mseed  IU.COLA.00.LHZ\n")) << run.out.substr(0, 80);
+    const std::vector<unsigned char> bytes = ReadFileBytes(*example);
+    WriteBytes(dir / "cut.mseed", std::vector<unsigned char>(bytes.begin(), bytes.begin() + 700));
+    // The second record's first blockette names itself as the next one.
+    std::vector<unsigned char> looping(bytes.begin(), bytes.begin() + 1024);
+    std::fill_n(looping.begin() + 560, 3, 0);
+    looping[563] = 0x30;
+    WriteBytes(dir / "loop.mseed", looping);
+    // The first record's quality code damaged.
+    std::vector<unsigned char> damaged = bytes;
+    damaged[6] = 'X';
+    WriteBytes(dir / "damaged.mseed", damaged);
+    const std::string cut = (dir / "cut.mseed").string();
+    const std::string loop = (dir / "loop.mseed").string();
+    const std::string bad = (dir / "damaged.mseed").string();
+
+    for (const char* command : {"summary", "psn", "wav", "plot"}) {
+        SCOPED_TRACE(command);
+        TempDir out;
+        std::vector<std::string> arguments = {command};
+        if (std::string(command) != "summary") {
+            arguments.insert(arguments.end(), {"--output-dir", out.path().string()});
+        }
+        if (std::string(command) == "wav") {
+            arguments.insert(arguments.end(), {"--rate", "8000"});
+        }
+        arguments.insert(arguments.end(), {cut, loop, bad});
+        const RunResult run = RunCli(arguments);
+        EXPECT_EQ(run.status, 1);
+        const std::vector<std::string> errors = Lines(run.err);
+        ASSERT_EQ(errors.size(), 3u) << run.err;
+        EXPECT_EQ(errors[0], cut +
+                                 ": the file ends in the middle of record 2 at byte 512, which "
+                                 "claims 512 bytes (it is truncated): its 188 bytes there are "
+                                 "left out, and the records before it are read");
+        EXPECT_EQ(errors[1], loop + ": Cannot read " + loop +
+                                 " as miniSEED: record 2 at byte 512: its chain of blockettes is "
+                                 "damaged (Invalid blockette offset (48) less than or equal to "
+                                 "current offset (48)).");
+        EXPECT_EQ(errors[2], bad + ": Unknown data type: " + sac::kUnknownDataTypeReason +
+                                 "; nor is it a miniSEED file: its 7th byte is not a record's "
+                                 "quality code (D, R, Q or M).");
+    }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The batch tool's psn command, run as a process: its options, kept and forced
-// files, failure lines and exit status. What a PSN file holds is checked by
+// files (wav's too), failure lines and exit status. What a PSN file holds is checked by
 // the PSN tests; that the tool writes what the window writes, beside the wav
 // command's check.
 
@@ -63,31 +63,41 @@ TEST(CliPsnRealFiles, TracesAreWrittenIntoTheOutputFolder) {
     }
 }
 
+// psn and wav alike keep a file that holds data unless --force is given.
 TEST(CliPsnRealFiles, ExistingFilesKeptUnlessForced) {
     TREMORLINE_NEEDS_REAL_FILES();
     struct Case {
         const char* what;
+        std::vector<std::string> command;
+        const char* output;
+        std::size_t written_size;
         std::string old_content;
         std::vector<std::string> options;
         bool replaced;
     };
+    const std::vector<std::string> psn = {"psn"};
+    const std::vector<std::string> wav = {"wav", "--rate", "8000"};
     const Case cases[] = {
-        {"kept", "old", {}, false},
-        {"forced", "old", {"--force"}, true},
-        {"empty file written", "", {}, true},
+        {"psn kept", psn, "780718.080000.STAQ.psn", 632, "old", {}, false},
+        {"psn forced", psn, "780718.080000.STAQ.psn", 632, "old", {"--force"}, true},
+        {"psn empty file written", psn, "780718.080000.STAQ.psn", 632, "", {}, true},
+        {"wav kept", wav, "test.wav", 244, "old", {}, false},
+        {"wav forced", wav, "test.wav", 244, "old", {"--force"}, true},
+        {"wav empty file written", wav, "test.wav", 244, "", {}, true},
     };
     for (const Case& c : cases) {
         TempDir out;
-        std::ofstream(out / "780718.080000.STAQ.psn") << c.old_content;
-        std::vector<std::string> arguments = {"psn", Data("test.sac"), "--output-dir",
-                                              out.path().string()};
+        std::ofstream(out / c.output) << c.old_content;
+        std::vector<std::string> arguments = c.command;
+        arguments.insert(arguments.end(), {Data("test.sac"), "--output-dir", out.path().string()});
         arguments.insert(arguments.end(), c.options.begin(), c.options.end());
         RunResult run = RunCli(arguments);
         EXPECT_EQ(run.status, 0) << c.what;
-        EXPECT_EQ(ReadFileBytes(out / "780718.080000.STAQ.psn").size(), c.replaced ? 632u : 3u)
-            << c.what;
-        EXPECT_NE(run.out.find(c.replaced ? ": wrote " : ": kept "), std::string::npos)
-            << c.what << ": " << run.out;
+        EXPECT_EQ(ReadFileBytes(out / c.output).size(), c.replaced ? c.written_size : 3u) << c.what;
+        const std::string said = c.replaced ? ": wrote " + (out / c.output).string() + "\n"
+                                            : ": kept " + (out / c.output).string() +
+                                                  " (it already holds data; --force replaces it)\n";
+        EXPECT_EQ(run.out, Data("test.sac") + said) << c.what;
     }
 }
 
@@ -101,7 +111,8 @@ TEST(CliPsnRealFiles, FailuresGetOneLineEachAndTheOthersAreStillDone) {
         run.err.find(
             Data("testxy.sac") +
             ": Unknown data type: NZJDAY (the day of the year) is outside 1 to 366 in both byte "
-            "orders, so this is not a SAC binary file, or its header is damaged.\n"),
+            "orders, so this is not a SAC binary file, or its header is damaged; nor is it a "
+            "miniSEED file: its first 6 bytes are not a record's sequence number.\n"),
         0u)
         << run.err;
     EXPECT_NE(run.err.find("\n" + Data("missing.sac") + ": "), std::string::npos) << run.err;

@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "common/sample_source.h"
 #include "common/user_error.h"
 #include "support/mseed_builder.h"
 #include "support/sac_builder.h"
@@ -226,11 +229,16 @@ TEST(ReadMiniSeed, BadInputIsRefusedWithItsReason) {
     };
     const std::vector<Case> cases = {
         {"empty", {}, "the file is empty"},
-        {"cut in a record", Bytes(good.begin(), good.begin() + 700), "truncated"},
         {"cut in the first header", Bytes(good.begin(), good.begin() + 30),
-         "record 1 at byte 0: what follows is not a miniSEED record"},
-        {"cut in the last record", Bytes(good.begin(), good.end() - 1), "truncated"},
-        {"bytes after the records", Join({good, Bytes(100, 'x')}), "truncated"},
+         "the file ends in the middle of record 1 at byte 0 (it is truncated), and no whole "
+         "record before it holds samples"},
+        {"bytes after the records", Join({good, Bytes(100, 'x')}),
+         "at byte " + std::to_string(good.size()) + ": what follows is not a miniSEED record"},
+        {"a blockette pointing at itself", damaged([&](Bytes& b) {
+             PutBE16(b, kSecondRecord + 48, 0);   // a blockette of no known type
+             PutBE16(b, kSecondRecord + 50, 48);  // whose next one is itself
+         }),
+         "record 2 at byte 512: its chain of blockettes is damaged (Invalid blockette offset"},
         {"text", Bytes(600, 'x'), "not a miniSEED record"},
         {"a SAC file", testing::SacBuilder().Bytes(), "not a miniSEED record"},
         {"garbage header",
@@ -240,21 +248,30 @@ TEST(ReadMiniSeed, BadInputIsRefusedWithItsReason) {
          "record 2 at byte 512: its start time (2011, day 400, "},
         {"day 366 in 2011", damaged([&](Bytes& b) { PutBE16(b, kSecondRecord + 22, 366); }),
          "start time"},
-        {"hour 25", damaged([&](Bytes& b) { b[kSecondRecord + 24] = 25; }), "hour"},
+        {"hour 25", damaged([&](Bytes& b) { b[kSecondRecord + 24] = 25; }),
+         "record 2 at byte 512: what follows is not a miniSEED record (the start time in its "
+         "header is impossible)"},
         {"fraction 10000", damaged([&](Bytes& b) { PutBE16(b, kSecondRecord + 28, 10000); }),
          "record 2"},
         {"rate 0", damaged([&](Bytes& b) { PutBE16(b, kSecondRecord + 32, 0); }),
          "record 2 at byte 512: its sample rate (0.000000) is impossible"},
         {"65535 samples claimed", damaged([&](Bytes& b) { PutBE16(b, kSecondRecord + 30, 65535); }),
-         "record 2 at byte 512: the record cannot be decoded"},
+         "record 2 at byte 512: its header or samples are damaged and cannot be decoded "
+         "(msr_unpack_data(XX_TEST_00_BHZ_D): only decoded"},
         {"more samples claimed than held",
          damaged([&](Bytes& b) { PutBE16(b, kSecondRecord + 30, 5000); }), "record 2 at byte 512"},
+        {"16-bit samples past the record's end",
+         damaged([&](Bytes& b) {
+             b[kSecondRecord + 52] = 1;  // 16-bit integers, uncompressed
+             PutBE16(b, kSecondRecord + 30, 65535);
+         }),
+         "record 2 at byte 512: its samples would run past the end of the record"},
         {"unknown encoding", damaged([&](Bytes& b) { b[kSecondRecord + 52] = 99; }),
-         "the samples are in an encoding that cannot be decoded"},
+         "its samples are in an encoding that cannot be decoded"},
         {"record length 2^30", damaged([&](Bytes& b) { b[kSecondRecord + 54] = 30; }),
          "record 2 at byte 512"},
         {"record length 2^20 in a small file", damaged([&](Bytes& b) { b[54] = 20; }),
-         "record 1 at byte 0: it claims 1048576 bytes"},
+         "record 1 at byte 0, which claims 1048576 bytes (it is truncated)"},
     };
     TempDir dir;
     for (const Case& c : cases) {
@@ -268,6 +285,110 @@ TEST(ReadMiniSeed, BadInputIsRefusedWithItsReason) {
             EXPECT_NE(message.find(path.string()), std::string::npos) << message;
             EXPECT_NE(message.find(c.reason), std::string::npos) << message;
         }
+    }
+}
+
+// A file still being written, or cut short, ends inside a record: the whole
+// records before it are read, and a note says what was left out.
+TEST(ReadMiniSeed, AFileCutInARecordIsReadUpToItsLastWholeRecord) {
+    const RecordRun run = Channel(kStart, 1200);
+    const Bytes good = PackRecords(run);
+    ASSERT_GE(good.size(), 3u * 512);
+    TempDir dir;
+    const std::vector<float> all = Floats(run.samples);
+    // Cut in the second record, in the last byte, in a record's fixed header,
+    // and after its header.
+    for (const std::size_t size :
+         {std::size_t{700}, good.size() - 1, std::size_t{512 + 30}, std::size_t{512 + 100}}) {
+        SCOPED_TRACE(size);
+        const std::size_t whole_records = size / 512;
+        const Bytes cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size));
+        const Bytes whole(good.begin(),
+                          good.begin() + static_cast<std::ptrdiff_t>(512 * whole_records));
+        const std::size_t expected =
+            ReadMiniSeed(Write(dir, "whole.mseed", whole)).at(0).samples->Count();
+        const std::string note =
+            "the file ends in the middle of record " + std::to_string(whole_records + 1) +
+            " at byte " + std::to_string(512 * whole_records) +
+            (size % 512 >= 128 ? ", which claims 512 bytes" : "") + " (it is truncated): its " +
+            std::to_string(size % 512) + " bytes there are left out";
+        const std::vector<Segment> segments = ReadMiniSeed(Write(dir, "cut.mseed", cut));
+        ASSERT_EQ(segments.size(), 1u);
+        EXPECT_EQ(static_cast<std::size_t>(segments[0].count), expected);
+        EXPECT_EQ(
+            ReadAllSamples(*segments[0].samples),
+            std::vector<float>(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(expected)));
+        ASSERT_EQ(segments[0].notes.size(), 1u);
+        EXPECT_NE(segments[0].notes[0].find(note), std::string::npos) << segments[0].notes[0];
+    }
+}
+
+// The library warns once per damaged record; a file of many gives a bounded
+// list of notes, however long it is.
+TEST(ReadMiniSeed, WarningsAreBoundedPerFile) {
+    Bytes bytes = PackRecords(Channel(kStart, 40000));
+    const std::size_t records = bytes.size() / 512;
+    ASSERT_GT(records, 60u);
+    for (std::size_t record = 0; record < records; ++record) {
+        bytes[record * 512 + 64 + 11] ^= 0x01;  // each record's last-sample check fails
+    }
+    TempDir dir;
+    const std::vector<Segment> segments = ReadMiniSeed(Write(dir, "many.mseed", bytes));
+    ASSERT_EQ(segments.size(), 1u);
+    ASSERT_EQ(segments[0].notes.size(), 51u);
+    EXPECT_NE(segments[0].notes[0].find("integrity"), std::string::npos);
+    EXPECT_EQ(segments[0].notes.back(),
+              std::to_string(records - 50) + " more warnings of the library are left out");
+}
+
+// A segment's samples are decoded from the file when they are read, any
+// stretch of them, from several threads at once.
+TEST(ReadMiniSeed, SamplesAreDecodedFromTheFileWhenRead) {
+    const RecordRun run = Channel(kStart, 5000);
+    TempDir dir;
+    const fs::path path = Write(dir, "long.mseed", PackRecords(run));
+    const std::vector<Segment> segments = ReadMiniSeed(path);
+    ASSERT_EQ(segments.size(), 1u);
+    const SampleSource& source = *segments[0].samples;
+    const std::vector<float> all = Floats(run.samples);
+    ASSERT_EQ(ReadAllSamples(source), all);
+
+    const auto stretch_matches = [&](std::size_t first, std::size_t count) {
+        std::vector<float> out(count);
+        source.Read(first, out);
+        return std::equal(out.begin(), out.end(), all.begin() + static_cast<std::ptrdiff_t>(first));
+    };
+    std::vector<std::thread> readers;
+    std::atomic<int> mismatches{0};
+    for (std::size_t step : {1u, 7u, 97u, 1000u}) {
+        readers.emplace_back([&, step] {
+            for (std::size_t first = 0; first + step <= all.size(); first += step) {
+                if (!stretch_matches(first, step)) {
+                    ++mismatches;
+                }
+            }
+        });
+    }
+    for (std::thread& reader : readers) {
+        reader.join();
+    }
+    EXPECT_EQ(mismatches.load(), 0);
+    EXPECT_TRUE(stretch_matches(all.size(), 0));
+    std::vector<float> past(2);
+    EXPECT_THROW(source.Read(all.size() - 1, past), UserError);
+
+    // Nothing was kept from the load: a record damaged since is found when
+    // its samples are read.
+    Bytes changed = testing::ReadFileBytes(path);
+    std::fill_n(changed.begin() + 1024, 100, 'Z');
+    Write(dir, "long.mseed", changed);
+    std::vector<float> out(all.size());
+    try {
+        source.Read(0, out);
+        ADD_FAILURE() << "read a changed record";
+    } catch (const UserError& error) {
+        EXPECT_NE(std::string(error.what()).find("record 3 at byte 1024"), std::string::npos)
+            << error.what();
     }
 }
 

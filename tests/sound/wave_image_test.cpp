@@ -28,9 +28,9 @@ TEST(WaveFileName, DropsTheLastFourCharactersAndAddsWav) {
         {"CRLZ.HHZ.10.NZ.SAC", "CRLZ.HHZ.10.NZ.wav"},
         {"a.sac", "a.wav"},
         {"\xC3\xA9t\xC3\xA9.s\xC3\xA1\x63", "\xC3\xA9t\xC3\xA9.wav"},  // UTF-8, never cut inside
-        {".SAC", ".wav"},
-        {"abcd", ".wav"},
-        {"\xC3\xA9.sa", ".wav"},  // four characters in five bytes
+        {".SAC", "wav"},                                               // no hidden ".wav"
+        {"abcd", "wav"},
+        {"\xC3\xA9.sa", "wav"},  // four characters in five bytes
         {"abc", nullptr},
         {"", nullptr},
         {"\xC3\xA9.s", nullptr},

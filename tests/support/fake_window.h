@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -32,14 +33,20 @@ class FakeWindow : public app::WindowOps {
     std::deque<std::optional<std::filesystem::path>> chosen_files;  // empty: cancel
     std::vector<std::vector<app::SegmentRow>> segment_lists;        // every chooser shown
     std::deque<std::optional<std::size_t>> chosen_segments;         // empty: cancel
+    std::vector<std::string> long_work;  // the title of every long step run, in order
+    // When set, the user cancels every long step as soon as it reports.
+    bool cancel_long_work = false;
 
     void SetLabel1(const std::string& text) override { label1 = text; }
-    void SetText1(const std::string& text) override { text1 = text; }
+    void SetText1(const app::SummaryText& summary) override {
+        text1 = summary.title + "\r\n" + summary.body;
+    }
     void SetText1Message(const std::string& text) override { text1 = text; }
     void ShowStatus(const std::string& text) override { status = text; }
     void SetEnabled(app::Control control, bool on) override { enabled[control] = on; }
     bool IsEnabled(app::Control control) const override { return enabled.at(control); }
     std::string Combo1Text() const override { return combo1; }
+    void SetCombo1Text(const std::string& text) override { combo1 = text; }
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     bool AskYesNo(const std::string& text) override {
         questions.push_back(text);
@@ -49,6 +56,15 @@ class FakeWindow : public app::WindowOps {
         bool answer = answers.front();
         answers.pop_front();
         return answer;
+    }
+    void RunLong(const std::string& title, const app::LongWork& work) override {
+        long_work.push_back(title);
+        std::stop_source stop;
+        if (cancel_long_work) {
+            stop.request_stop();
+        }
+        const Progress progress(stop.get_token());
+        work(progress);
     }
     std::optional<std::filesystem::path> ChooseTraceFile() override {
         if (chosen_files.empty()) {
@@ -79,6 +95,7 @@ class FakePlayer : public app::SoundPlayer {
     std::string refusal = "No audio output is available";  // Problem() when it does not
     bool playing = false;
     std::size_t heard = 0;
+    mutable int asked = 0;  // how often the position or the state was asked for
 
     void Play(app::WaveImageBytes image) override {
         played.push_back(std::move(image));
@@ -89,8 +106,14 @@ class FakePlayer : public app::SoundPlayer {
         ++stops;
         playing = false;
     }
-    bool IsPlaying() const override { return playing; }
-    std::size_t HeardSample() const override { return heard; }
+    bool IsPlaying() const override {
+        ++asked;
+        return playing;
+    }
+    std::size_t HeardSample() const override {
+        ++asked;
+        return heard;
+    }
     std::string Problem() const override { return playing || starts ? "" : refusal; }
 };
 
