@@ -28,6 +28,7 @@
 #include "app/help_text.h"
 #include "app/long_step.h"
 #include "app/psn_command.h"
+#include "app/segment_chooser.h"
 #include "app/sound_box.h"
 #include "app/spectrogram_settings.h"
 #include "app/trace_commands.h"
@@ -218,6 +219,7 @@ void Form1::StartUp(const std::string& argument_string) {
 }
 
 void Form1::FollowLoadedTrace() {
+    Frame1->EndLoopUnlessOf(state_.trace);
     if (waveform_ && state_.trace && state_.trace != waveform_->Trace()) {
         waveform_->ShowTrace(state_.trace);
         FollowSound();
@@ -228,8 +230,9 @@ void Form1::FollowLoadedTrace() {
 void Form1::FollowSound() {
     if (waveform_) {
         const std::optional<StartedSound>& started = Frame1->Started();
-        waveform_->FollowPlayer(started ? started->trace
-                                        : std::weak_ptr<const trace::LoadedTrace>());
+        waveform_->FollowPlayer(
+            started ? started->trace : std::weak_ptr<const trace::LoadedTrace>(),
+            started ? started->first_sample : 0);
     }
 }
 
@@ -364,7 +367,7 @@ void Form1::mnuWaveform_Click() {
     if (!waveform_) {
         // A child of the main window, so it closes with it; its own window
         // all the same, resizable and modeless.
-        waveform_ = new WaveformWindow(Frame1->Player(), this);
+        waveform_ = new WaveformWindow(Frame1->Player(), this, Frame1);
         waveform_->ShowTrace(state_.trace);
         FollowSound();
     }

@@ -8,6 +8,8 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include "app/command_guard.h"
+#include "app/span_play.h"
 #include "app/twips.h"
 #include "app/user_dialogs.h"
 #include "sound/play_position.h"
@@ -94,6 +96,8 @@ SoundBox::SoundBox(AppState& state, WindowOps& window, QWidget* parent)
     position_timer_.setInterval(kPositionIntervalMs);
     connect(&position_timer_, &QTimer::timeout, this, &SoundBox::ShowSoundState);
     connect(&player_, &QtSoundPlayer::ended, this, &SoundBox::ShowSoundState);
+    connect(&player_, &QtSoundPlayer::ended, this, &SoundBox::RepeatLoop);
+    connect(&player_, &QtSoundPlayer::failed, this, [this] { loop_.reset(); });
     connect(&player_, &QtSoundPlayer::failed, this, &SoundBox::ShowSoundState);
 }
 
@@ -128,6 +132,7 @@ void SoundBox::Command1_Click() {
 }
 
 void SoundBox::PlaySound_Click() {
+    loop_.reset();
     if (std::optional<StartedSound> started = app::PlaySound(state_, window_, player_)) {
         started_ = std::move(started);
     }
@@ -136,6 +141,7 @@ void SoundBox::PlaySound_Click() {
 }
 
 void SoundBox::StopSound_Click() {
+    loop_.reset();
     app::StopSound(window_, player_);
     emit soundChanged();  // the cursor stays where the sound stopped
     ShowSoundState();
@@ -176,6 +182,52 @@ void SoundBox::ShowSoundState() {
         lblPlayPosition->setText(shown);
     }
     lblPlayPosition->show();
+}
+
+void SoundBox::EndLoopUnlessOf(const std::shared_ptr<const trace::LoadedTrace>& trace) {
+    if (loop_ && loop_->trace != trace) {
+        StopSound_Click();
+    }
+}
+
+void SoundBox::PlaySpan(const std::shared_ptr<const trace::LoadedTrace>& trace,
+                        trace::SampleSpan span, bool loop) {
+    loop_.reset();
+    if (!trace) {
+        return;
+    }
+    bool started = false;
+    RunCommand(window_, [&] {
+        const sound::PlayedSound played = app::PlaySpan(state_, window_, player_, *trace, span);
+        started_ = StartedSound{played, trace, trace->title, span.first};
+        started = true;
+    });
+    if (started && loop) {
+        loop_ = Loop{trace, span};
+    }
+    emit soundChanged();
+    ShowSoundState();
+}
+
+void SoundBox::RepeatLoop() {
+    if (!loop_ || !state_.SoundState.PlayBuffer) {
+        return;
+    }
+    player_.Play(state_.SoundState.PlayBuffer);
+    emit soundChanged();
+    ShowSoundState();
+}
+
+void SoundBox::StopPlaying() {
+    StopSound_Click();
+}
+
+bool SoundBox::IsPlaying() const {
+    return player_.IsPlaying();
+}
+
+std::optional<std::int32_t> SoundBox::SoundRate() const {
+    return SoundBoxRate(window_, state_.trace ? state_.trace->info.DELTA : 0.0f);
 }
 
 }  // namespace tremorline::app

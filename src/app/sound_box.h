@@ -4,7 +4,8 @@
 // The Sound Box (Frame1): Set Up Sound, the rate list, Play Sound, Stop
 // Sound and Save Sound, the position line on the box's top edge, and the
 // player they drive. The buttons run the sound commands on the window's
-// state; the box keeps what it needs to follow the sound it started.
+// state; the box keeps what it needs to follow the sound it started. It
+// also plays the spans the waveform window asks for, once or in a loop.
 
 #include <QGroupBox>
 #include <QStringList>
@@ -16,6 +17,7 @@
 #include "app/app_state.h"
 #include "app/qt_sound_player.h"
 #include "app/sound_commands.h"
+#include "app/waveform_host.h"
 #include "app/window_ops.h"
 
 class QComboBox;
@@ -25,7 +27,7 @@ class QShortcut;
 
 namespace tremorline::app {
 
-class SoundBox : public QGroupBox {
+class SoundBox : public QGroupBox, public WaveformHost {
     Q_OBJECT
 
   public:
@@ -47,6 +49,17 @@ class SoundBox : public QGroupBox {
     // The sound last handed to the player, and the trace it was made from.
     const std::optional<StartedSound>& Started() const { return started_; }
 
+    // Stops a loop that was started on another trace than `trace`: a loop
+    // belongs to the trace it was started on.
+    void EndLoopUnlessOf(const std::shared_ptr<const trace::LoadedTrace>& trace);
+
+    // WaveformHost: the waveform window plays spans with the box's rate.
+    void PlaySpan(const std::shared_ptr<const trace::LoadedTrace>& trace, trace::SampleSpan span,
+                  bool loop) override;
+    void StopPlaying() override;
+    bool IsPlaying() const override;
+    std::optional<std::int32_t> SoundRate() const override;
+
   public slots:
     // Stop Sound's state and the position line, after every change of the
     // sound or of the trace on show, and several times a second while a
@@ -67,11 +80,19 @@ class SoundBox : public QGroupBox {
     // The position line: where the sound is, named after its trace while
     // another trace is on show; or why no sound plays.
     QString PositionText() const;
+    // Plays the loop's span again when its sound has ended by itself.
+    void RepeatLoop();
 
     AppState& state_;
     WindowOps& window_;
     QtSoundPlayer player_;
     std::optional<StartedSound> started_;
+    // The span the waveform window loops, while it loops.
+    struct Loop {
+        std::shared_ptr<const trace::LoadedTrace> trace;
+        trace::SampleSpan span;
+    };
+    std::optional<Loop> loop_;
     QTimer position_timer_;
 
     QPushButton* Command1 = nullptr;

@@ -22,6 +22,7 @@ struct StartedSound {
     sound::PlayedSound described;
     std::weak_ptr<const trace::LoadedTrace> trace;  // the trace it was made from
     std::string title;                              // that trace file's title
+    std::size_t first_sample = 0;                   // the trace's sample the sound starts at
 };
 
 // Set Up Sound (Command1_Click): reads the samples afresh, shows their

@@ -1,18 +1,30 @@
 // SPDX-License-Identifier: MIT
 #include "app/waveform_window.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QSettings>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 #include <exception>
+#include <limits>
 #include <utility>
 
 #include "app/app_state.h"
+#include "app/waveform_export.h"
+#include "common/user_error.h"
 #include "plot/spectrogram_plot.h"
 #include "plot/trace_plot.h"
+#include "trace/span_texts.h"
 
 namespace tremorline::app {
 namespace {
@@ -23,15 +35,43 @@ constexpr QSize kFirstSize(1000, 360);
 // share of its span.
 constexpr double kZoomStep = 0.8;
 constexpr double kKeyZoom = 0.5;
+// Left and Right move the view by this share of it.
+constexpr double kArrowStep = 0.1;
+// The scroll bar counts in this many steps over the trace, whatever its
+// length, so that its range always fits an int.
+constexpr int kScrollSteps = 1'000'000;
+constexpr QColor kSelectionColour(60, 120, 220, 60);
+constexpr QColor kInsertionColour(60, 120, 220);
+
+QString FromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 }  // namespace
 
-WaveformWindow::WaveformWindow(const SoundPlayer& player, QWidget* parent)
-    : QWidget(parent, Qt::Window), player_(player) {
+WaveformWindow::WaveformWindow(const SoundPlayer& player, QWidget* parent, WaveformHost* host)
+    : QWidget(parent, Qt::Window), player_(player), host_(host) {
     setObjectName("frmWaveform");
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
-    setMinimumSize(200, 120);
+    setMouseTracking(true);
+    setMinimumSize(200, 160);
+    scroll_ = new QScrollBar(Qt::Horizontal, this);
+    scroll_->setObjectName("scrWaveform");
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    scroll_->setRange(0, 0);
+    connect(scroll_, &QScrollBar::valueChanged, this, [this](int value) {
+        if (!summary_ || scroll_->maximum() <= 0) {
+            return;
+        }
+        const double room = static_cast<double>(SampleCount()) - view_.span;
+        SetView({room * value / scroll_->maximum(), view_.span});
+    });
+    pointer_label_ = new QLabel(this);
+    pointer_label_->setObjectName("lblPointer");
+    selection_label_ = new QLabel(this);
+    selection_label_->setObjectName("lblSelection");
+    selection_label_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     const QSize kept = QSettings().value(kSizeKey).toSize();
     resize(kept.isValid() && !kept.isEmpty() ? kept : kFirstSize);
     cursor_timer_.setInterval(kCursorIntervalMs);
@@ -71,6 +111,9 @@ void WaveformWindow::ShowTrace(std::shared_ptr<const trace::LoadedTrace> trace) 
     drag_start_.reset();
     view_ = {};
     BuildSpectrogram();
+    ClearMarks();
+    pointer_label_->clear();
+    SyncScrollBar();
     if (!trace_) {
         setWindowTitle("Waveform");
         update();
@@ -115,6 +158,7 @@ void WaveformWindow::SummaryBuilt(unsigned generation,
     if (summary_) {
         view_ = trace::WholeTraceView(summary_->SampleCount());
     }
+    SyncScrollBar();
     update();
 }
 
@@ -147,22 +191,135 @@ void WaveformWindow::SetSpectrogramChoice(const SpectrogramChoice& choice) {
 }
 
 QSize WaveformWindow::WaveformSize() const {
+    const QSize canvas = CanvasSize();
     if (!spectrogram_shown_) {
-        return size();
+        return canvas;
     }
     return plot::WaveformSizeBesideSpectrogram(
-        QSize(width(), height() - plot::SpectrogramPanelHeight(height())));
+        QSize(canvas.width(), canvas.height() - plot::SpectrogramPanelHeight(canvas.height())));
 }
 
-void WaveformWindow::SetView(const trace::TraceView& view) {
+void WaveformWindow::SetView(const trace::TraceView& view, bool by_user) {
     if (!summary_) {
         return;
     }
     const trace::TraceView clamped = trace::ClampView(view, SampleCount());
     if (clamped != view_) {
         view_ = clamped;
+        if (by_user && player_.IsPlaying()) {
+            view_moved_during_play_ = true;
+        }
+        SyncScrollBar();
         update();
     }
+}
+
+void WaveformWindow::SyncScrollBar() {
+    const double room = static_cast<double>(SampleCount()) - view_.span;
+    const QSignalBlocker quiet(scroll_);
+    if (!summary_ || !(room > 0)) {
+        scroll_->setRange(0, 0);
+        return;
+    }
+    const double page = view_.span / static_cast<double>(SampleCount()) * kScrollSteps;
+    const auto maximum = static_cast<int>(std::lround(std::min<double>(kScrollSteps, room)));
+    scroll_->setRange(0, maximum);
+    scroll_->setPageStep(std::max(1, static_cast<int>(page * maximum / kScrollSteps)));
+    scroll_->setSingleStep(std::max(1, scroll_->pageStep() / 10));
+    scroll_->setValue(static_cast<int>(std::lround(view_.first / room * maximum)));
+}
+
+QSize WaveformWindow::CanvasSize() const {
+    const int strip = scroll_->sizeHint().height() + pointer_label_->sizeHint().height() + 4;
+    return {width(), std::max(1, height() - strip)};
+}
+
+double WaveformWindow::PositionAtX(double x) const {
+    return plot::SamplePositionAtX(WaveformSize(), view_, x);
+}
+
+void WaveformWindow::ClearMarks() {
+    selection_.reset();
+    insertion_.reset();
+    selection_label_->clear();
+}
+
+void WaveformWindow::SelectBetween(double from, double to) {
+    if (!trace_ || SampleCount() == 0) {
+        return;
+    }
+    // Positions count samples; the selection holds the samples between
+    // them, by the same rule as any span.
+    const trace::TimeScale positions{0, 1, false};
+    const trace::SampleSpan span =
+        trace::SamplesBetween(positions, SampleCount(), std::min(from, to), std::max(from, to));
+    insertion_.reset();
+    if (span.count == 0) {
+        selection_.reset();
+    } else {
+        selection_ = span;
+    }
+    ShowSelectionText();
+    update();
+}
+
+void WaveformWindow::ShowSelectionText() {
+    if (!selection_ || !trace_) {
+        selection_label_->clear();
+        return;
+    }
+    selection_label_->setText(FromUtf8("Selection " + trace::SelectionText(*trace_, *selection_)));
+}
+
+void WaveformWindow::ShowPointer(double x) {
+    if (!trace_ || !summary_ || SampleCount() == 0) {
+        return;
+    }
+    const double position = std::round(PositionAtX(x));
+    const auto sample =
+        static_cast<std::size_t>(std::clamp(position, 0.0, static_cast<double>(SampleCount() - 1)));
+    float value = std::numeric_limits<float>::quiet_NaN();
+    try {
+        trace_->samples->Read(sample, std::span<float>(&value, 1));
+    } catch (const std::exception&) {
+        // The line still tells where the pointer is.
+    }
+    pointer_label_->setText(FromUtf8(trace::PointerText(*trace_, sample, value)));
+}
+
+void WaveformWindow::SetTimeLabels(plot::TimeLabels labels) {
+    if (labels != time_labels_) {
+        time_labels_ = labels;
+        update();
+    }
+}
+
+std::optional<trace::SampleSpan> WaveformWindow::SpanToPlay() const {
+    if (!summary_ || SampleCount() == 0) {
+        return std::nullopt;
+    }
+    if (selection_) {
+        return selection_;
+    }
+    std::size_t first = 0;
+    if (insertion_) {
+        first = *insertion_;
+    } else {
+        first = static_cast<std::size_t>(std::max(0.0, std::ceil(view_.first)));
+    }
+    first = std::min(first, SampleCount() - 1);
+    return trace::SampleSpan{first, SampleCount() - first};
+}
+
+void WaveformWindow::PlayFromWindow(bool loop) {
+    if (host_ == nullptr || !trace_) {
+        return;
+    }
+    const std::optional<trace::SampleSpan> span = loop ? selection_ : SpanToPlay();
+    if (!span) {
+        return;
+    }
+    host_->PlaySpan(trace_, *span, loop);
 }
 
 void WaveformWindow::ZoomAround(double anchor, double factor) {
@@ -171,8 +328,11 @@ void WaveformWindow::ZoomAround(double anchor, double factor) {
     }
 }
 
-void WaveformWindow::FollowPlayer(std::weak_ptr<const trace::LoadedTrace> sound_trace) {
+void WaveformWindow::FollowPlayer(std::weak_ptr<const trace::LoadedTrace> sound_trace,
+                                  std::size_t first_sample) {
     sound_trace_ = std::move(sound_trace);
+    played_first_ = first_sample;
+    view_moved_during_play_ = false;
     MoveCursor();
     if (player_.IsPlaying()) {
         cursor_timer_.start();
@@ -193,16 +353,25 @@ void WaveformWindow::MoveCursor() {
         }
         return;
     }
-    const std::size_t heard = player_.HeardSample();
+    const std::size_t heard = played_first_ + player_.HeardSample();
     if (cursor_ != heard) {
         cursor_ = heard;
         update();
+    }
+    // The view turns a page when the cursor leaves it, unless the user has
+    // taken the view elsewhere during this play.
+    const auto position = static_cast<double>(heard);
+    if (player_.IsPlaying() && !view_moved_during_play_ && summary_ &&
+        (position < view_.first || position >= view_.first + view_.span)) {
+        SetView({position, view_.span}, false);
     }
 }
 
 void WaveformWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QSize whole = size();
+    const QSize whole = CanvasSize();
+    painter.fillRect(QRect(0, whole.height(), width(), height() - whole.height()),
+                     palette().window());
     if (!trace_) {
         plot::DrawMessage(painter, whole, "No SAC trace is loaded.");
         return;
@@ -215,14 +384,16 @@ void WaveformWindow::paintEvent(QPaintEvent*) {
         plot::DrawMessage(painter, whole, QString::fromUtf8("Reading…"));
         return;
     }
-    const plot::PlotTrace plotted = plot::PlotTraceOf(*trace_, *summary_);
+    plot::PlotTrace plotted = plot::PlotTraceOf(*trace_, *summary_);
+    plotted.time_labels = time_labels_;
     const QSize area = WaveformSize();
     if (spectrogram_shown_) {
-        const int panel_height = plot::SpectrogramPanelHeight(height());
-        painter.fillRect(rect(), Qt::white);  // beside the waveform, over the colour bar
+        const int panel_height = plot::SpectrogramPanelHeight(whole.height());
+        // beside the waveform, over the colour bar
+        painter.fillRect(QRect(QPoint(0, 0), whole), Qt::white);
         painter.save();
-        painter.translate(0, height() - panel_height);
-        spectrogram_.Draw(painter, QSize(width(), panel_height), plotted, view_, cursor_);
+        painter.translate(0, whole.height() - panel_height);
+        spectrogram_.Draw(painter, QSize(whole.width(), panel_height), plotted, view_, cursor_);
         painter.restore();
     }
     try {
@@ -234,6 +405,22 @@ void WaveformWindow::paintEvent(QPaintEvent*) {
             envelope_size_ = area;
         }
         plot::DrawTrace(painter, area, plotted, view_, *envelope_, cursor_);
+        const QRect canvas = plot::PlotArea(area);
+        painter.setClipRect(canvas);
+        if (selection_) {
+            const double left =
+                plot::XAtSamplePosition(area, view_, static_cast<double>(selection_->first));
+            const double right = plot::XAtSamplePosition(
+                area, view_, static_cast<double>(selection_->first + selection_->count));
+            painter.fillRect(
+                QRectF(left, canvas.top(), std::max(right - left, 1.0), canvas.height()),
+                kSelectionColour);
+        }
+        if (insertion_) {
+            const double x = plot::XAtSamplePosition(area, view_, static_cast<double>(*insertion_));
+            painter.setPen(QPen(kInsertionColour, 1, Qt::DashLine));
+            painter.drawLine(QPointF(x, canvas.top()), QPointF(x, canvas.bottom()));
+        }
     } catch (const std::exception& error) {
         envelope_.reset();
         plot::DrawMessage(painter, area, QString::fromLocal8Bit(error.what()));
@@ -246,36 +433,66 @@ void WaveformWindow::wheelEvent(QWheelEvent* event) {
         event->ignore();
         return;
     }
-    const double anchor = plot::SamplePositionAtX(WaveformSize(), view_, event->position().x());
+    const double anchor = PositionAtX(event->position().x());
     ZoomAround(anchor, std::pow(kZoomStep, steps));
     event->accept();
 }
 
 void WaveformWindow::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && summary_) {
-        drag_start_ = event->position().toPoint();
-        drag_view_ = view_;
+    if (!summary_ || event->position().y() >= CanvasSize().height()) {
+        return;
+    }
+    const bool pan =
+        event->button() == Qt::MiddleButton ||
+        (event->button() == Qt::LeftButton && event->modifiers().testFlag(Qt::ShiftModifier));
+    if (!pan && event->button() != Qt::LeftButton) {
+        return;
+    }
+    drag_start_ = event->position().toPoint();
+    drag_view_ = view_;
+    drag_selects_ = !pan;
+    drag_moved_ = false;
+    if (pan) {
         setCursor(Qt::ClosedHandCursor);
     }
 }
 
 void WaveformWindow::mouseMoveEvent(QMouseEvent* event) {
+    const double x = event->position().x();
+    ShowPointer(x);
     if (!drag_start_ || !summary_) {
+        return;
+    }
+    if (!drag_moved_ && std::abs(x - drag_start_->x()) < QApplication::startDragDistance()) {
+        return;
+    }
+    drag_moved_ = true;
+    if (drag_selects_) {
+        SelectBetween(plot::SamplePositionAtX(WaveformSize(), drag_view_, drag_start_->x()),
+                      PositionAtX(x));
         return;
     }
     // The trace moves with the pointer: the sample that was under it when
     // the drag began stays under it.
-    const double x = event->position().x();
     const double moved = plot::SamplePositionAtX(WaveformSize(), drag_view_, drag_start_->x()) -
                          plot::SamplePositionAtX(WaveformSize(), drag_view_, x);
     SetView(trace::PanView(drag_view_, moved, SampleCount()));
 }
 
 void WaveformWindow::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        drag_start_.reset();
-        unsetCursor();
+    if (!drag_start_) {
+        return;
     }
+    if (drag_selects_ && !drag_moved_ && summary_ && SampleCount() > 0) {
+        // A click: no selection, an insertion point at the nearest sample.
+        const double position = std::round(PositionAtX(event->position().x()));
+        ClearMarks();
+        insertion_ = static_cast<std::size_t>(
+            std::clamp(position, 0.0, static_cast<double>(SampleCount() - 1)));
+        update();
+    }
+    drag_start_.reset();
+    unsetCursor();
 }
 
 void WaveformWindow::keyPressEvent(QKeyEvent* event) {
@@ -292,13 +509,128 @@ void WaveformWindow::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Home:
             SetView(trace::WholeTraceView(SampleCount()));
             return;
+        case Qt::Key_Left:
+            SetView(trace::PanView(view_, -view_.span * kArrowStep, SampleCount()));
+            return;
+        case Qt::Key_Right:
+            SetView(trace::PanView(view_, view_.span * kArrowStep, SampleCount()));
+            return;
+        case Qt::Key_PageUp:
+            SetView(trace::PanView(view_, -view_.span, SampleCount()));
+            return;
+        case Qt::Key_PageDown:
+            SetView(trace::PanView(view_, view_.span, SampleCount()));
+            return;
+        case Qt::Key_Space:
+            if (host_ != nullptr && host_->IsPlaying()) {
+                host_->StopPlaying();
+            } else {
+                PlayFromWindow(event->modifiers().testFlag(Qt::ShiftModifier));
+            }
+            return;
+        case Qt::Key_Escape:
+            if (host_ != nullptr) {
+                host_->StopPlaying();
+            }
+            return;
         default:
             QWidget::keyPressEvent(event);
     }
 }
 
+void WaveformWindow::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    const bool drawn = trace_ && summary_;
+    QAction* sound =
+        menu.addAction(selection_ ? "Export Selection as &WAVE…" : "Export View as &WAVE…", this,
+                       &WaveformWindow::ExportSound);
+    sound->setEnabled(drawn);
+    QAction* picture =
+        menu.addAction("Export View as &Picture…", this, &WaveformWindow::ExportPicture);
+    picture->setEnabled(drawn);
+    menu.addSeparator();
+    QAction* seconds = menu.addAction("&Seconds After Reference Time");
+    seconds->setCheckable(true);
+    seconds->setChecked(time_labels_ == plot::TimeLabels::SecondsAfterReference);
+    connect(seconds, &QAction::toggled, this, [this](bool on) {
+        SetTimeLabels(on ? plot::TimeLabels::SecondsAfterReference : plot::TimeLabels::Utc);
+    });
+    menu.exec(event->globalPos());
+}
+
+std::optional<std::filesystem::path> WaveformWindow::ChooseExportFile(const QString& caption,
+                                                                      const std::string& proposed,
+                                                                      const QString& filter) {
+    std::filesystem::path folder = trace_ ? trace_->path.parent_path() : std::filesystem::path();
+    const QString suggested = QString::fromStdString((folder / proposed).string());
+    if (choose_file_) {
+        return choose_file_(caption, suggested, filter);
+    }
+    const QString chosen = QFileDialog::getSaveFileName(this, caption, suggested, filter);
+    if (chosen.isEmpty()) {
+        return std::nullopt;
+    }
+    return std::filesystem::path(chosen.toStdString());
+}
+
+void WaveformWindow::ShowExportProblem(const std::string& problem) {
+    QMessageBox::warning(this, "Tremorline", FromUtf8(problem));
+}
+
+void WaveformWindow::ExportSound() {
+    if (!trace_ || !summary_) {
+        return;
+    }
+    const trace::SampleSpan span = selection_.value_or(trace::SampleSpan{
+        static_cast<std::size_t>(std::ceil(view_.first)),
+        static_cast<std::size_t>(std::ceil(view_.first + view_.span) - std::ceil(view_.first))});
+    try {
+        const std::optional<std::int32_t> rate =
+            host_ != nullptr ? host_->SoundRate() : std::nullopt;
+        if (!rate) {
+            throw UserError(
+                "No playback rate can be worked out for this trace. Choose a rate "
+                "in the Sound Box first.");
+        }
+        const auto path = ChooseExportFile(
+            "Export WAVE", trace::SpanFileName(*trace_, span, ".wav"), "WAVE sound (*.wav)");
+        if (path) {
+            ExportSpanSound(*trace_, span, *rate, *path);
+        }
+    } catch (const std::exception& error) {
+        ShowExportProblem(FailureReason(error));
+    }
+}
+
+void WaveformWindow::ExportPicture() {
+    if (!trace_ || !summary_) {
+        return;
+    }
+    const trace::SampleSpan shown{
+        static_cast<std::size_t>(std::ceil(view_.first)),
+        static_cast<std::size_t>(std::ceil(view_.first + view_.span) - std::ceil(view_.first))};
+    try {
+        const auto path =
+            ChooseExportFile("Export Picture", trace::SpanFileName(*trace_, shown, ".png"),
+                             "PNG image (*.png);;SVG drawing (*.svg)");
+        if (path) {
+            plot::PlotTrace plotted = plot::PlotTraceOf(*trace_, *summary_);
+            plotted.time_labels = time_labels_;
+            ExportViewPicture(plotted, view_, CanvasSize(), *path);
+        }
+    } catch (const std::exception& error) {
+        ShowExportProblem(FailureReason(error));
+    }
+}
+
 void WaveformWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    const int canvas = CanvasSize().height();
+    const int bar = scroll_->sizeHint().height();
+    const int line = pointer_label_->sizeHint().height();
+    scroll_->setGeometry(0, canvas, width(), bar);
+    pointer_label_->setGeometry(4, canvas + bar + 2, width() / 2 - 4, line);
+    selection_label_->setGeometry(width() / 2, canvas + bar + 2, width() / 2 - 4, line);
     if (isVisible()) {
         QSettings().setValue(kSizeKey, size());
     }

@@ -2,9 +2,19 @@
 #pragma once
 
 // The waveform window: the loaded trace drawn with its axes and markers,
-// zoomed with the wheel or + and −, panned by dragging, Home for the whole
-// trace, and a play cursor at the sample the player is heard at, drawn only
-// over the trace the sound was made from.
+// zoomed with the wheel or + and −, Home for the whole trace, and a play
+// cursor at the sample the player is heard at, drawn only over the trace
+// the sound was made from.
+//
+// Dragging with the left button selects a span (shaded; its times, length
+// and count below); a click clears it and sets an insertion point. Shift+drag,
+// a middle-button drag, Left/Right (a tenth of the view), Page Up/Page Down
+// (a whole view) and the scroll bar move the view. Space plays the selection,
+// or from the insertion point (or the view's left edge) to the end;
+// Shift+Space loops the selection; Space while playing, or Escape, stops.
+// The line beneath tells the time, sample and value under the pointer. The
+// context menu exports the selection (or the view) and switches the axis
+// between UTC and seconds after the reference time.
 //
 // The min/max summary a drawing needs is built on a worker thread when a
 // trace is shown; until it is ready the window says "Reading…". Showing
@@ -14,16 +24,25 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstddef>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stop_token>
+#include <string>
 #include <thread>
 
 #include "app/spectrogram_pane.h"
+#include "app/waveform_host.h"
 #include "app/window_ops.h"
+#include "plot/trace_plot.h"
 #include "trace/envelope.h"
 #include "trace/loaded_trace.h"
 #include "trace/minmax_summary.h"
+#include "trace/span.h"
+
+class QLabel;
+class QScrollBar;
 
 namespace tremorline::app {
 
@@ -39,8 +58,10 @@ class WaveformWindow : public QWidget {
     // The settings key under which View > Spectrogram is kept between runs.
     static constexpr const char* kSpectrogramKey = "view/spectrogram";
 
-    // `player` is asked where the sound is; it must outlive the window.
-    explicit WaveformWindow(const SoundPlayer& player, QWidget* parent = nullptr);
+    // `player` is asked where the sound is, `host` (when given) plays and
+    // stops; both must outlive the window.
+    explicit WaveformWindow(const SoundPlayer& player, QWidget* parent = nullptr,
+                            WaveformHost* host = nullptr);
     ~WaveformWindow() override;
     WaveformWindow(const WaveformWindow&) = delete;
     WaveformWindow& operator=(const WaveformWindow&) = delete;
@@ -56,6 +77,19 @@ class WaveformWindow : public QWidget {
     const trace::TraceView& View() const { return view_; }
     // Where the play cursor stands, when it is shown.
     std::optional<std::size_t> CursorSample() const { return cursor_; }
+    // The selected samples, when there is a selection.
+    const std::optional<trace::SampleSpan>& Selection() const { return selection_; }
+    // The sample a click left the insertion point at.
+    const std::optional<std::size_t>& InsertionPoint() const { return insertion_; }
+    // The part of the window the trace is drawn in, above the scroll bar
+    // and the status line.
+    QSize CanvasSize() const;
+    // What the time axis counts.
+    plot::TimeLabels TimeLabels() const { return time_labels_; }
+    void SetTimeLabels(plot::TimeLabels labels);
+    // The samples Space plays: the selection, or from the insertion point
+    // (or the view's left edge) to the end.
+    std::optional<trace::SampleSpan> SpanToPlay() const;
 
     // The spectrogram panel under the waveform, on the same time axis. It is
     // built when shown, and again for every trace shown while it is.
@@ -67,11 +101,25 @@ class WaveformWindow : public QWidget {
     // Why the panel is empty, when it is.
     const QString& SpectrogramProblem() const { return spectrogram_.Problem(); }
 
-    // A sound made from `sound_trace` has started or stopped: while the
-    // trace on show is that one, the cursor follows the player until the
-    // sound stops, and stays where it stopped. Over any other trace no
-    // cursor is drawn.
-    void FollowPlayer(std::weak_ptr<const trace::LoadedTrace> sound_trace);
+    // Asks where an export goes: the proposed name and the dialog's filter
+    // in, the chosen path out (nothing when cancelled). The save dialog by
+    // default, which asks before replacing a file; tests put their own.
+    using SaveFileChooser = std::function<std::optional<std::filesystem::path>(
+        const QString& caption, const QString& proposed, const QString& filter)>;
+    void SetSaveFileChooser(SaveFileChooser chooser) { choose_file_ = std::move(chooser); }
+    // The exports of the context menu: the selection (or the view) as a WAVE
+    // file, the view as a picture.
+    void ExportSound();
+    void ExportPicture();
+
+  public slots:
+    // A sound made from `sound_trace`, starting at its sample `first_sample`
+    // (a span's sound starts inside the trace), has started or stopped:
+    // while the trace on show is that one, the cursor follows the player
+    // until the sound stops, and stays where it stopped. Over any other
+    // trace no cursor is drawn.
+    void FollowPlayer(std::weak_ptr<const trace::LoadedTrace> sound_trace,
+                      std::size_t first_sample = 0);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -81,13 +129,16 @@ class WaveformWindow : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
     // The summary of the trace of `generation`, or why it could not be made.
     void SummaryBuilt(unsigned generation, std::shared_ptr<const trace::MinMaxSummary> summary,
                       const QString& problem);
     void StopWorker();
-    void SetView(const trace::TraceView& view);
+    // Sets the view; `by_user` when the user moved it (a play then stops
+    // following the cursor).
+    void SetView(const trace::TraceView& view, bool by_user = true);
     void ZoomAround(double anchor, double factor);
     void MoveCursor();
     std::size_t SampleCount() const;
@@ -95,8 +146,24 @@ class WaveformWindow : public QWidget {
     // beside the spectrogram's colour bar when the panel is shown.
     QSize WaveformSize() const;
     void BuildSpectrogram();
+    double PositionAtX(double x) const;
+    void SelectBetween(double from, double to);
+    void ClearMarks();
+    void ShowPointer(double x);
+    void ShowSelectionText();
+    void SyncScrollBar();
+    void PlayFromWindow(bool loop);
+    void ShowExportProblem(const std::string& problem);
+    std::optional<std::filesystem::path> ChooseExportFile(const QString& caption,
+                                                          const std::string& proposed,
+                                                          const QString& filter);
 
     const SoundPlayer& player_;
+    WaveformHost* host_ = nullptr;
+    QScrollBar* scroll_ = nullptr;
+    QLabel* pointer_label_ = nullptr;
+    QLabel* selection_label_ = nullptr;
+    SaveFileChooser choose_file_;
     std::shared_ptr<const trace::LoadedTrace> trace_;
     std::shared_ptr<const trace::MinMaxSummary> summary_;
     QString problem_;  // why the trace cannot be drawn, when it cannot
@@ -111,9 +178,22 @@ class WaveformWindow : public QWidget {
     trace::TraceView envelope_view_;
     QSize envelope_size_;
 
-    // A drag in progress: where it began and the view then.
+    // A drag in progress: where it began and the view then; whether it
+    // selects (left button) or pans, and whether it has moved yet.
     std::optional<QPoint> drag_start_;
     trace::TraceView drag_view_;
+    bool drag_selects_ = false;
+    bool drag_moved_ = false;
+
+    std::optional<trace::SampleSpan> selection_;
+    std::optional<std::size_t> insertion_;
+    plot::TimeLabels time_labels_ = plot::TimeLabels::Utc;
+
+    // The sample of the trace the sound's first sample is, while the shown
+    // trace's sound plays; and whether the user moved the view since it
+    // started (the view then stops following the cursor).
+    std::size_t played_first_ = 0;
+    bool view_moved_during_play_ = false;
 
     // Counts the traces shown, so a summary that arrives for an earlier one
     // is ignored.

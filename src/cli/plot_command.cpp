@@ -8,6 +8,7 @@
 
 #include "cli/batch.h"
 #include "cli/filter_options.h"
+#include "cli/span_options.h"
 #include "cli/trace_runner.h"
 #include "common/control_bytes.h"
 #include "common/output_name.h"
@@ -131,14 +132,15 @@ void AddPlotCommand(CLI::App& app) {
                            std::to_string(plot::kDefaultPlotHeight);
         std::string format = "png";
         FilterOptions filter;
+        SpanOptions span;
         bool spectrogram = false;
         double window = 0;
         double overlap = dsp::kDefaultOverlap;
     };
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("plot", kDescription);
-    command->footer(std::string(kExplanation) + "\n\n" + kFilterOptionsExplanation + "\n\n" +
-                    kRunOptionsHelp);
+    command->footer(std::string(kExplanation) + kSpanExplanation + "\n\n" +
+                    kFilterOptionsExplanation + "\n\n" + kRunOptionsHelp);
     AddRunOptions(*command, options->run,
                   "SAC (binary, either byte order) or miniSEED trace files");
     command
@@ -150,6 +152,7 @@ void AddPlotCommand(CLI::App& app) {
     command->add_option("--format", options->format, "png (the default) or svg")
         ->option_text("png|svg")
         ->check(CLI::IsMember({"png", "svg"}));
+    AddSpanOptions(*command, options->span);
     AddFilterOptions(*command, options->filter);
     command->add_flag("--spectrogram", options->spectrogram,
                       "Draw the spectrogram under the waveform");
@@ -179,6 +182,7 @@ void AddPlotCommand(CLI::App& app) {
         const std::optional<dsp::SpectrogramSettings> spectrogram =
             SpectrogramChoice(command->count("--spectrogram") != 0, command->count("--window") != 0,
                               options->window, options->overlap);
+        const std::optional<RequestedSpan> span = ReadSpanOptions(options->span);
         RequireOutputFolder(options->output_dir);
         const std::filesystem::path folder = options->output_dir;
         const plot::PlotFormat format =
@@ -192,6 +196,10 @@ void AddPlotCommand(CLI::App& app) {
         std::promise<void> gui_started;
         std::shared_future<void> gui_ready = gui_started.get_future().share();
         TraceCommand draw;
+        if (span) {
+            draw.steps.push_back(
+                [span](trace::LoadedTrace trace) { return CutToSpan(trace, span); });
+        }
         draw.output = [folder, format](const trace::LoadedTrace& trace) {
             return folder / PlotFileName(trace.title, format);
         };

@@ -6,6 +6,7 @@
 
 #include "cli/batch.h"
 #include "cli/filter_options.h"
+#include "cli/span_options.h"
 #include "cli/trace_runner.h"
 #include "common/control_bytes.h"
 #include "sound/make_sound.h"
@@ -84,11 +85,12 @@ void AddWavCommand(CLI::App& app) {
         std::string output_dir;
         bool force = false;
         FilterOptions filter;
+        SpanOptions span;
     };
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("wav", kDescription);
-    command->footer(std::string(kExplanation) + "\n\n" + kFilterOptionsExplanation + "\n\n" +
-                    kRunOptionsHelp);
+    command->footer(std::string(kExplanation) + kSpanExplanation + "\n\n" +
+                    kFilterOptionsExplanation + "\n\n" + kRunOptionsHelp);
     AddRunOptions(*command, options->run,
                   "SAC (binary, either byte order) or miniSEED trace files");
     command->add_option("--rate", options->rate, "Sample rate of the sound, samples per second")
@@ -100,17 +102,23 @@ void AddWavCommand(CLI::App& app) {
         ->option_text("DIR");
     command->add_flag("--force", options->force, "Replace output files that already hold data");
     AddFilterOptions(*command, options->filter);
+    AddSpanOptions(*command, options->span);
     command->callback([options] {
         const dsp::FilterRequest filter = ReadFilterOptions(options->filter, AudibleBand::HasRate);
         const sound::PlayRateReading reading = sound::ReadPlayRate(options->rate);
         if (reading.kind != sound::PlayRateKind::Rate) {
             throw CLI::ValidationError(RateOptionProblem(reading, options->rate));
         }
+        const std::optional<RequestedSpan> span = ReadSpanOptions(options->span);
         RequireOutputFolder(options->output_dir);
         const std::filesystem::path folder = options->output_dir;
         const std::int32_t rate = reading.rate;
         const bool force = options->force;
         TraceCommand wav;
+        if (span) {
+            wav.steps.push_back(
+                [span](trace::LoadedTrace trace) { return CutToSpan(trace, span); });
+        }
         wav.output = [folder](const trace::LoadedTrace& trace) {
             return folder / sound::WaveFileName(trace.title);
         };

@@ -6,7 +6,9 @@
 namespace tremorline::cli {
 
 // Adds "wav FILE... --rate R [--filter SPEC] [--corners N] [--causal]
-// [--output-dir DIR] [--force]" and the run options.
+// [--start TIME] [--end TIME] [--output-dir DIR] [--force]" and the run
+// options. With a span, the sound is that of the span's samples alone,
+// levels included.
 void AddWavCommand(CLI::App& app);
 
 }  // namespace tremorline::cli

@@ -77,15 +77,16 @@ QImage RenderTraceImage(const PlotTrace& trace, QSize size, const trace::TraceVi
     return image;
 }
 
-QByteArray RenderTracePlot(const PlotTrace& trace, PlotFormat format, QSize size) {
+QByteArray RenderTracePlot(const PlotTrace& trace, PlotFormat format, QSize size,
+                           std::optional<trace::TraceView> view) {
     CheckSize(size);
-    const trace::TraceView view = trace::WholeTraceView(trace.samples.Count());
-    return format == PlotFormat::Png ? PngBytes(trace, size, view) : SvgBytes(trace, size, view);
+    const trace::TraceView shown = view ? *view : trace::WholeTraceView(trace.samples.Count());
+    return format == PlotFormat::Png ? PngBytes(trace, size, shown) : SvgBytes(trace, size, shown);
 }
 
 void WriteTracePlot(const std::filesystem::path& path, const PlotTrace& trace, PlotFormat format,
-                    QSize size) {
-    const QByteArray bytes = RenderTracePlot(trace, format, size);
+                    QSize size, std::optional<trace::TraceView> view) {
+    const QByteArray bytes = RenderTracePlot(trace, format, size, view);
     AtomicFile file(path);
     file.Write(std::as_bytes(
         std::span<const char>(bytes.constData(), static_cast<std::size_t>(bytes.size()))));

@@ -42,12 +42,14 @@ QImage RenderTraceImage(const PlotTrace& trace, QSize size, const trace::TraceVi
 // UserError when a side is not 1 to kMaxPlotSide pixels, the plot has more
 // than kMaxPlotPixels, or the image cannot be encoded; and what the sample
 // source throws.
-QByteArray RenderTracePlot(const PlotTrace& trace, PlotFormat format, QSize size);
+// With `view`, that stretch of the trace instead of all of it.
+QByteArray RenderTracePlot(const PlotTrace& trace, PlotFormat format, QSize size,
+                           std::optional<trace::TraceView> view = std::nullopt);
 
 // RenderTracePlot written to `path` through an AtomicFile: the file appears
 // whole or not at all.
 void WriteTracePlot(const std::filesystem::path& path, const PlotTrace& trace, PlotFormat format,
-                    QSize size);
+                    QSize size, std::optional<trace::TraceView> view = std::nullopt);
 
 // Loads the system's font list, the slow part of the first text a program
 // draws, so that a program can have it done on its main thread while other

@@ -15,6 +15,7 @@
 
 #include "trace/axes.h"
 #include "trace/markers.h"
+#include "trace/time_axis.h"
 
 namespace tremorline::plot {
 namespace {
@@ -252,8 +253,47 @@ std::vector<double> TickValues(double from, double to, double step) {
     return values;
 }
 
+// A tick mark with its grid line and its label beneath.
+void DrawTimeTick(QPainter& painter, const QRect& area, int x, const QString& label) {
+    painter.setPen(kGridColour);
+    painter.drawLine(x, area.top(), x, area.bottom());
+    painter.setPen(kAxisColour);
+    painter.drawLine(x, area.bottom() + 1, x, area.bottom() + 4);
+    painter.drawText(QRect(x - 60, area.bottom() + 6, 120, kTextHeight),
+                     Qt::AlignHCenter | Qt::AlignTop, label);
+}
+
+// Ticks at round UTC clock times; the date stands beneath the first and
+// beneath any at which it changes. False when the trace's times give none.
+bool DrawClockAxis(QPainter& painter, QSize size, const QRect& area, const PlotTrace& trace,
+                   const TraceView& view, const TimeScale& time) {
+    const double from = time.SecondsAt(view.first);
+    const double to = time.SecondsAt(view.first + view.span);
+    const std::vector<trace::ClockTick> ticks =
+        trace::ClockTicks(trace.info, from, to, std::max(2, area.width() / kTimeTickSpacing));
+    if (ticks.empty()) {
+        return false;
+    }
+    const int date_top = area.bottom() + 6 + kTextHeight + 2;
+    for (const trace::ClockTick& tick : ticks) {
+        const int x = Pixel(XAtSamplePosition(size, view, time.PositionAt(tick.seconds)));
+        DrawTimeTick(painter, area, x, FromUtf8(tick.time));
+        if (!tick.date.empty()) {
+            painter.drawText(QRect(x - 60, date_top, 120, kTextHeight),
+                             Qt::AlignHCenter | Qt::AlignTop, FromUtf8(tick.date));
+        }
+    }
+    painter.drawText(QRect(area.left(), date_top, area.width(), kTextHeight),
+                     Qt::AlignRight | Qt::AlignTop, QStringLiteral("UTC"));
+    return true;
+}
+
 void DrawTimeAxis(QPainter& painter, QSize size, const QRect& area, const PlotTrace& trace,
                   const TraceView& view, const TimeScale& time) {
+    if (time.in_seconds && trace.time_labels == TimeLabels::Utc &&
+        DrawClockAxis(painter, size, area, trace, view, time)) {
+        return;
+    }
     const double from = time.SecondsAt(view.first);
     const double to = time.SecondsAt(view.first + view.span);
     const double step =
@@ -261,13 +301,7 @@ void DrawTimeAxis(QPainter& painter, QSize size, const QRect& area, const PlotTr
     const int label_top = area.bottom() + 6;
     for (const double seconds : TickValues(from, to, step)) {
         const int x = Pixel(XAtSamplePosition(size, view, time.PositionAt(seconds)));
-        painter.setPen(kGridColour);
-        painter.drawLine(x, area.top(), x, area.bottom());
-        painter.setPen(kAxisColour);
-        painter.drawLine(x, area.bottom() + 1, x, area.bottom() + 4);
-        painter.drawText(QRect(x - 60, label_top, 120, kTextHeight),
-                         Qt::AlignHCenter | Qt::AlignTop,
-                         QString::fromStdString(trace::TickText(seconds, step)));
+        DrawTimeTick(painter, area, x, QString::fromStdString(trace::TickText(seconds, step)));
     }
 
     const QRect edge_row(area.left(), label_top + kTextHeight + 2, area.width(), kTextHeight);

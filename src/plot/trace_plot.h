@@ -27,6 +27,11 @@
 
 namespace tremorline::plot {
 
+// What the time axis's labels count: UTC clock times (with the date at the
+// first label and wherever it changes), or seconds after the reference time
+// (with the UTC times of the two edges beneath).
+enum class TimeLabels { Utc, SecondsAfterReference };
+
 // One loaded trace as the drawing sees it. Nothing is copied: the caller
 // keeps every part alive while it draws. `summary` is the summary of
 // `samples`; `info` holds the times computed at load; `title` is UTF-8.
@@ -36,6 +41,7 @@ struct PlotTrace {
     const sac::SacHeader& header;
     const trace::TraceInfo& info;
     std::string title;
+    TimeLabels time_labels = TimeLabels::Utc;
 };
 
 // The drawing's view of a loaded trace and the summary of its samples.

@@ -18,7 +18,8 @@ PsnOutcome MakePsnFile(const trace::LoadedTrace& trace, const std::filesystem::p
     // The samples are read a block at a time as the file is written; a trace
     // that cannot give them all is refused here, before anything is asked.
     trace::RequireSamples(trace);
-    const ProgressStage writing(progress, 0, static_cast<std::uint64_t>(std::max(trace.info.NPTS, 0)));
+    const ProgressStage writing(progress, 0,
+                                static_cast<std::uint64_t>(std::max(trace.info.NPTS, 0)));
     const std::string name = PsnFileName(trace.info, outcome.records.Header.ComponentLetter);
     outcome.path = folder / name;
     if (named) {
@@ -37,12 +38,11 @@ PsnOutcome MakePsnFile(const trace::LoadedTrace& trace, const std::filesystem::p
     // Leave to replace is given for the file seen now. Where there was none,
     // another run may still write the name before this file is complete:
     // `replace` is asked then, so that its file is not lost unasked.
-    outcome.written =
-        holds_data
-            ? WritePsnFile(outcome.path, outcome.records, *trace.samples, {}, writing)
-            : WritePsnFile(
-                  outcome.path, outcome.records, *trace.samples, [&] { return replace(name); },
-                  writing);
+    outcome.written = holds_data
+                          ? WritePsnFile(outcome.path, outcome.records, *trace.samples, {}, writing)
+                          : WritePsnFile(
+                                outcome.path, outcome.records, *trace.samples,
+                                [&] { return replace(name); }, writing);
     return outcome;
 }
 

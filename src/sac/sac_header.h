@@ -41,6 +41,8 @@ inline constexpr float kUndefined = -12345.0f;
 // Indices of the real fields that the program interprets.
 namespace real {
 inline constexpr std::size_t DELTA = 0;
+inline constexpr std::size_t DEPMIN = 1;
+inline constexpr std::size_t DEPMAX = 2;
 inline constexpr std::size_t SCALE = 3;
 inline constexpr std::size_t B = 5;
 inline constexpr std::size_t E = 6;
@@ -52,6 +54,7 @@ inline constexpr std::size_t EVLA = 35;
 inline constexpr std::size_t EVLO = 36;
 inline constexpr std::size_t EVDP = 38;
 inline constexpr std::size_t MAG = 39;
+inline constexpr std::size_t DEPMEN = 56;
 inline constexpr std::size_t CMPAZ = 57;
 inline constexpr std::size_t CMPINC = 58;
 }  // namespace real

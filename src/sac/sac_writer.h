@@ -14,13 +14,6 @@
 
 namespace tremorline::sac {
 
-// Indices of the dependent-variable fields kept with the samples.
-namespace real {
-inline constexpr std::size_t DEPMIN = 1;
-inline constexpr std::size_t DEPMAX = 2;
-inline constexpr std::size_t DEPMEN = 56;
-}  // namespace real
-
 namespace integer {
 inline constexpr std::size_t IFTYPE = 15;
 inline constexpr std::size_t LEVEN = 35;

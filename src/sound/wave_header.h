@@ -10,8 +10,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <limits>
+#include <optional>
 #include <string>
 
 namespace tremorline::sound {

@@ -97,16 +97,29 @@ std::string SpanText(double visible, double total, bool in_seconds) {
 }
 
 std::optional<std::string> UtcTimeText(const TraceInfo& info, double seconds) {
-    const auto milliseconds =
-        RoundToInt<std::int64_t>(seconds * 1000.0 + static_cast<double>(info.NZMSEC));
+    return UtcTimeText(info, seconds, 3);
+}
+
+std::optional<std::string> UtcTimeText(const TraceInfo& info, double seconds, int decimals) {
+    decimals = std::clamp(decimals, 0, 6);
+    std::int64_t units_per_second = 1;
+    for (int d = 0; d < decimals; ++d) {
+        units_per_second *= 10;
+    }
+    const std::int64_t units_per_millisecond =
+        std::max<std::int64_t>(units_per_second / kMillisecondsPerSecond, 1);
+    const auto units = RoundToInt<std::int64_t>(seconds * static_cast<double>(units_per_second) +
+                                                static_cast<double>(info.NZMSEC) *
+                                                    static_cast<double>(units_per_second) / 1000.0);
     // Beyond some 10 000 years the calendar refuses anyway; the bound keeps
     // the sums below far from overflowing.
     constexpr std::int64_t kLimit = std::int64_t{1} << 52;
-    if (!milliseconds || *milliseconds > kLimit || *milliseconds < -kLimit) {
+    if (!units || *units / units_per_millisecond > kLimit ||
+        *units / units_per_millisecond < -kLimit) {
         return std::nullopt;
     }
-    const std::int64_t whole = FloorDivide(*milliseconds, kMillisecondsPerSecond);
-    const std::int64_t fraction = *milliseconds - whole * kMillisecondsPerSecond;
+    const std::int64_t whole = FloorDivide(*units, units_per_second);
+    const std::int64_t fraction = *units - whole * units_per_second;
     DateTime moment;
     try {
         moment = AddSeconds(info.RefTime, whole);
@@ -114,30 +127,34 @@ std::optional<std::string> UtcTimeText(const TraceInfo& info, double seconds) {
         return std::nullopt;
     }
     std::array<char, 64> buffer{};
-    std::snprintf(buffer.data(), buffer.size(), "%04d-%02d-%02d %02d:%02d:%02d.%03d", moment.year,
-                  moment.month, moment.day, moment.hour, moment.minute, moment.second,
-                  static_cast<int>(fraction));
-    return std::string(buffer.data());
+    std::snprintf(buffer.data(), buffer.size(), "%04d-%02d-%02d %02d:%02d:%02d", moment.year,
+                  moment.month, moment.day, moment.hour, moment.minute, moment.second);
+    std::string text(buffer.data());
+    if (decimals > 0) {
+        std::snprintf(buffer.data(), buffer.size(), ".%0*lld", decimals,
+                      static_cast<long long>(fraction));
+        text += buffer.data();
+    }
+    return text;
+}
+
+std::string AmplitudeUnit(std::int32_t idep) {
+    switch (idep) {
+        case 6:
+            return "nm";
+        case 7:
+            return "nm/s";
+        case 8:
+            return "nm/s\u00b2";
+        case 50:
+            return "volts";
+        default:
+            return "counts";
+    }
 }
 
 std::string AmplitudeLabel(std::int32_t idep, float depmin, float depmax) {
-    std::string text;
-    switch (idep) {
-        case 6:
-            text = "nm";
-            break;
-        case 7:
-            text = "nm/s";
-            break;
-        case 8:
-            text = "nm/s\u00b2";
-            break;
-        case 50:
-            text = "volts";
-            break;
-        default:
-            text = "counts";
-    }
+    std::string text = AmplitudeUnit(idep);
     if (Defined(depmin)) {
         text += "  DEPMIN " + FloatText(depmin);
     }

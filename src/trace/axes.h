@@ -52,6 +52,13 @@ std::string SpanText(double visible, double total, bool in_seconds);
 // TraceInfo whose times were never computed.
 std::optional<std::string> UtcTimeText(const TraceInfo& info, double seconds);
 
+// The same with `decimals` (0 to 6) digits of the second: 6 gives
+// "2005-02-01 03:04:05.250000".
+std::optional<std::string> UtcTimeText(const TraceInfo& info, double seconds, int decimals);
+
+// The unit IDEP names: "nm", "nm/s", "nm/s²", "volts", otherwise "counts".
+std::string AmplitudeUnit(std::int32_t idep);
+
 // The amplitude axis's label: the unit IDEP names (displacement in nm,
 // velocity in nm/s, acceleration in nm/s², volts), otherwise counts;
 // followed by DEPMIN and DEPMAX where they are defined:

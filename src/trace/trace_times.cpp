@@ -209,6 +209,26 @@ DateTime AddSeconds(const DateTime& start, std::int64_t seconds) {
     return *moved;
 }
 
+std::int64_t SecondsBetween(const DateTime& from, const DateTime& to) {
+    const auto second_of_day = [](const DateTime& time) {
+        return time.hour * kSecondsPerHour + time.minute * 60 + time.second;
+    };
+    const std::int64_t days =
+        DaysFromCivil(to.year, to.month, to.day) - DaysFromCivil(from.year, from.month, from.day);
+    return days * kSecondsPerDay + second_of_day(to) - second_of_day(from);
+}
+
+bool IsValidDateTime(const DateTime& time) {
+    if (time.year < kFirstYear || time.year > kLastYear || time.month < 1 || time.month > 12 ||
+        time.day < 1 || time.day > 31 || time.hour < 0 || time.hour > 23 || time.minute < 0 ||
+        time.minute > 59 || time.second < 0 || time.second > 59) {
+        return false;
+    }
+    // A day past its month's end comes back from the round trip as another date.
+    const CivilDate date = CivilFromDays(DaysFromCivil(time.year, time.month, time.day));
+    return date.month == time.month && date.day == time.day;
+}
+
 std::string TraceInfo::RefTimeText() const {
     return DateAndMinuteText(RefTime) + TwoDigitText(RefTime.second);
 }

@@ -18,6 +18,14 @@ void CopyTraceInfo(const sac::SacHeader& header, TraceInfo& info);
 // result falls outside the years 100 to 9999.
 DateTime AddSeconds(const DateTime& start, std::int64_t seconds);
 
+// The whole seconds from `from` to `to` (negative when `to` is earlier), for
+// any two valid Gregorian date-times.
+std::int64_t SecondsBetween(const DateTime& from, const DateTime& to);
+
+// Whether `time` names a real moment: a year from 100 to 9999, an existing
+// day of its month, and a time of day from 00:00:00 to 23:59:59.
+bool IsValidDateTime(const DateTime& time);
+
 // Computes the reference and event times and their texts from the copied
 // fields. Throws UserError, with a message for the user, when the reference
 // date or time of day is invalid, NZJDAY lies outside -1364..1366, O is not

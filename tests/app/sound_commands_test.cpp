@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "app/psn_command.h"
+#include "app/span_play.h"
 #include "app/trace_commands.h"
 #include "common/byte_order.h"
 #include "sac/sac_header.h"
 #include "sound/wave_header.h"
+#include "sound/wave_image.h"
 #include "support/fake_window.h"
 #include "support/sac_builder.h"
 #include "support/temp_dir.h"
@@ -414,6 +416,46 @@ TEST_F(SoundCommands, PlayAndSaveWithoutASetUpAreRefused) {
     EXPECT_NE(window_.messages[1].find("Press Set Up Sound first"), std::string::npos);
     EXPECT_TRUE(player_.played.empty());
     EXPECT_FALSE(Enabled(Control::SaveSound));
+}
+
+// A span plays from the audio already set up (or set up silently, at the
+// recommended rate when none is chosen): its image holds exactly the span's
+// audio samples, at the rate of the Sound Box.
+TEST_F(SoundCommands, ASpanPlaysItsOwnSamplesAtTheSoundBoxRate) {
+    std::vector<float> samples(1000);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = static_cast<float>((i * 37) % 101) - 50;
+    }
+    Load(samples);
+    const trace::SampleSpan span{200, 300};
+
+    const sound::PlayedSound played = PlaySpan(state_, window_, player_, *state_.trace, span);
+    EXPECT_TRUE(window_.messages.empty());  // set up without its messages
+    ASSERT_EQ(player_.played.size(), 1u);
+    const std::vector<unsigned char>& image = *player_.played.back();
+    EXPECT_EQ(RateIn(image), 180'000);  // 1800 / DELTA: an hour in two seconds
+    const std::vector<std::int16_t>& audio = state_.SoundState.WaveData;
+    ASSERT_EQ(audio.size(), samples.size());
+    const std::vector<unsigned char> expected = sound::BuildPlayBuffer(
+        [&] {
+            sound::WaveHeader header = state_.SoundState.WaveHeader;
+            sound::BuildWaveHeader(header, 300);
+            sound::SetPlayRate(header, 180'000);
+            return header;
+        }(),
+        std::span<const std::int16_t>(audio).subspan(200, 300));
+    EXPECT_EQ(image, expected);
+    EXPECT_EQ(played.sample_count, 300u);
+    EXPECT_TRUE(Enabled(Control::PlaySound));
+
+    window_.combo1 = "8000";                // the Sound Box's own rate; nothing is set up again
+    state_.SoundState.WaveData[0] = 12345;  // a set-up would build it afresh
+    PlaySpan(state_, window_, player_, *state_.trace, {0, 1000});
+    EXPECT_EQ(RateIn(*player_.played.back()), 8000);
+    EXPECT_EQ(player_.played.back()->size(), sound::kWaveHeaderSize + 2000);
+    EXPECT_EQ(LoadLE16(player_.played.back()->data() + sound::kWaveHeaderSize), 12345);
+
+    EXPECT_THROW(PlaySpan(state_, window_, player_, *state_.trace, {900, 101}), UserError);
 }
 
 }  // namespace

@@ -144,12 +144,14 @@ class SpectrogramWindowTest : public QObject {
         QTRY_COMPARE(window.CursorSample(), std::optional<std::size_t>(kHalf + 300));
 
         const QImage shot = window.grab().toImage();
-        const int panel_height = plot::SpectrogramPanelHeight(shot.height());
-        const QSize waveform_size =
-            plot::WaveformSizeBesideSpectrogram(QSize(shot.width(), shot.height() - panel_height));
+        // The panels share the canvas above the scroll bar and pointer line.
+        const QSize canvas = window.CanvasSize();
+        const int panel_height = plot::SpectrogramPanelHeight(canvas.height());
+        const QSize waveform_size = plot::WaveformSizeBesideSpectrogram(
+            QSize(canvas.width(), canvas.height() - panel_height));
         const QRect wave_area = plot::PlotArea(waveform_size);
-        const QRect area = plot::SpectrogramArea(QSize(shot.width(), panel_height))
-                               .translated(0, shot.height() - panel_height);
+        const QRect area = plot::SpectrogramArea(QSize(canvas.width(), panel_height))
+                               .translated(0, canvas.height() - panel_height);
         const std::vector<int> above = CursorColumns(shot, wave_area.top() + 3);
         QVERIFY(!above.empty());
         QCOMPARE(CursorColumns(shot, area.center().y()), above);

@@ -5,17 +5,25 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QScrollBar>
 #include <QTimer>
+#include <QUrl>
 #include <QWheelEvent>
 #include <QtTest>
 #include <memory>
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/waveform_host.h"
 #include "app/waveform_window.h"
 #include "plot/trace_plot.h"
+#include "sound/make_sound.h"
+#include "sound/wave_image.h"
 #include "support/fake_window.h"
 #include "support/sac_builder.h"
 #include "support/scratch_settings.h"
@@ -78,10 +86,43 @@ void Wheel(QWidget& widget, QPointF at, int angle) {
     QCoreApplication::sendEvent(&widget, &event);
 }
 
-void Mouse(QWidget& widget, QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
-    QMouseEvent event(type, at, widget.mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+void Mouse(QWidget& widget, QEvent::Type type, QPointF at, Qt::MouseButtons buttons,
+           Qt::MouseButton button = Qt::LeftButton,
+           Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QMouseEvent event(type, at, widget.mapToGlobal(at), button, buttons, modifiers);
     QCoreApplication::sendEvent(&widget, &event);
 }
+
+// A press, a move and a release: a drag from `from` to `to`.
+void Drag(QWidget& widget, QPointF from, QPointF to, Qt::MouseButton button,
+          Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    Mouse(widget, QEvent::MouseButtonPress, from, button, button, modifiers);
+    Mouse(widget, QEvent::MouseMove, to, button, Qt::NoButton, modifiers);
+    Mouse(widget, QEvent::MouseButtonRelease, to, Qt::NoButton, button, modifiers);
+}
+
+// The main window's side of the waveform window, recording what it is asked.
+struct FakeHost : tremorline::app::WaveformHost {
+    struct Request {
+        trace::SampleSpan span;
+        bool loop;
+    };
+    std::vector<Request> plays;
+    int stops = 0;
+    bool playing = false;
+
+    void PlaySpan(const std::shared_ptr<const trace::LoadedTrace>&, trace::SampleSpan span,
+                  bool loop) override {
+        plays.push_back({span, loop});
+        playing = true;
+    }
+    void StopPlaying() override {
+        ++stops;
+        playing = false;
+    }
+    bool IsPlaying() const override { return playing; }
+    std::optional<std::int32_t> SoundRate() const override { return 8000; }
+};
 
 }  // namespace
 
@@ -126,6 +167,16 @@ class WaveformWindowTest : public QObject {
         QCOMPARE(waveform->windowTitle(), QString("second.sac"));
         QVERIFY(waveform->Trace() != nullptr);
         QCOMPARE(waveform->Trace()->title, std::string("second.sac"));
+
+        // A file dropped on the main window is followed as an Open is.
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(first.string()))});
+        const QPoint at = window.findChild<QWidget*>("Text1")->geometry().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window, &enter);
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window, &drop);
+        QTRY_COMPARE(waveform->windowTitle(), QString("first.sac"));
     }
 
     // A summary still being built when another trace is shown is abandoned;
@@ -160,15 +211,15 @@ class WaveformWindowTest : public QObject {
         QTRY_VERIFY(window.SummaryReady());
         const trace::TraceView whole = window.View();
 
-        const QRect area = tremorline::plot::PlotArea(window.size());
+        const QSize canvas = window.CanvasSize();
+        const QRect area = tremorline::plot::PlotArea(canvas);
         const QPointF pointer(area.left() + area.width() * 0.25, area.center().y());
         const double under =
-            tremorline::plot::SamplePositionAtX(window.size(), window.View(), pointer.x());
+            tremorline::plot::SamplePositionAtX(canvas, window.View(), pointer.x());
         Wheel(window, pointer, 240);
         QVERIFY(window.View().span < whole.span);
-        QVERIFY(
-            qAbs(tremorline::plot::SamplePositionAtX(window.size(), window.View(), pointer.x()) -
-                 under) < window.View().span / area.width() + 1);
+        QVERIFY(qAbs(tremorline::plot::SamplePositionAtX(canvas, window.View(), pointer.x()) -
+                     under) < window.View().span / area.width() + 1);
         const double wheeled = window.View().span;
         Wheel(window, pointer, -120);
         QVERIFY(window.View().span > wheeled);
@@ -176,14 +227,159 @@ class WaveformWindowTest : public QObject {
         QTest::keyClick(&window, Qt::Key_Plus);
         const trace::TraceView zoomed = window.View();
         QVERIFY(zoomed.span < wheeled);
-        Mouse(window, QEvent::MouseButtonPress, area.center(), Qt::LeftButton);
-        Mouse(window, QEvent::MouseMove, area.center() + QPointF(100, 0), Qt::LeftButton);
-        Mouse(window, QEvent::MouseButtonRelease, area.center() + QPointF(100, 0), Qt::NoButton);
-        QVERIFY(window.View().first < zoomed.first);  // dragged right: earlier samples
-        QCOMPARE(window.View().span, zoomed.span);
+        // Dragged right (middle button, or Shift and the left): earlier samples.
+        Drag(window, area.center(), area.center() + QPointF(100, 0), Qt::MiddleButton);
+        const trace::TraceView dragged = window.View();
+        QVERIFY(dragged.first < zoomed.first);
+        QCOMPARE(dragged.span, zoomed.span);
+        Drag(window, area.center(), area.center() + QPointF(100, 0), Qt::LeftButton,
+             Qt::ShiftModifier);
+        QVERIFY(window.View().first < dragged.first);
+        QVERIFY(!window.Selection());
+
+        // Keys move by a tenth of the view or a whole one; so does the bar.
+        struct Move {
+            Qt::Key key;
+            double views;
+        };
+        for (const Move move : {Move{Qt::Key_Right, 0.1}, Move{Qt::Key_Left, -0.1},
+                                Move{Qt::Key_PageDown, 1}, Move{Qt::Key_PageUp, -1}}) {
+            const trace::TraceView before = window.View();
+            QTest::keyClick(&window, move.key);
+            QVERIFY(qAbs(window.View().first - (before.first + move.views * before.span)) < 1e-6);
+            QCOMPARE(window.View().span, before.span);
+        }
+        auto* bar = window.findChild<QScrollBar*>("scrWaveform");
+        QVERIFY(bar != nullptr && bar->isVisible());
+        bar->setValue(bar->maximum());
+        QVERIFY(qAbs(window.View().first + window.View().span - 100'000) < 1);
+        QTest::keyClick(&window, Qt::Key_PageDown);  // held at the end
+        QVERIFY(qAbs(window.View().first + window.View().span - 100'000) < 1);
 
         QTest::keyClick(&window, Qt::Key_Home);
         QCOMPARE(window.View(), whole);
+        QCOMPARE(bar->value(), 0);
+    }
+
+    // A left drag selects the samples it spans and says when they are; a
+    // click clears it and leaves an insertion point. Space plays what is
+    // selected, or from the insertion point to the end; Shift+Space loops the
+    // selection; Space while playing and Escape stop. A new trace forgets
+    // both.
+    void selectionAndKeysPlayTheRightSamples() {
+        TempDir dir;
+        FakePlayer player;
+        FakeHost host;
+        WaveformWindow window(player, nullptr, &host);
+        window.resize(800, 300);
+        window.show();
+        window.ShowTrace(Load(WriteTrace(dir, "trace.sac", 10'000)));
+        QTRY_VERIFY(window.SummaryReady());
+        const QSize canvas = window.CanvasSize();
+        const QRect area = tremorline::plot::PlotArea(canvas);
+        const auto x_of = [&](double position) {
+            return tremorline::plot::XAtSamplePosition(canvas, window.View(), position);
+        };
+        const double y = area.center().y();
+
+        QTest::keyClick(&window, Qt::Key_Space);  // nothing marked: the whole view
+        QCOMPARE(host.plays.size(), std::size_t{1});
+        QCOMPARE(host.plays[0].span, (trace::SampleSpan{0, 10'000}));
+        QTest::keyClick(&window, Qt::Key_Space);  // playing: stops
+        QCOMPARE(host.stops, 1);
+
+        Drag(window, QPointF(x_of(2000.3), y), QPointF(x_of(5999.7), y), Qt::LeftButton);
+        const auto selected = window.Selection();
+        QVERIFY(selected.has_value());
+        // Whole samples between the edges, give or take a pixel's worth.
+        QVERIFY(qAbs(static_cast<double>(selected->first) - 2001) <= 15);
+        QVERIFY(qAbs(static_cast<double>(selected->first + selected->count) - 5999) <= 15);
+        const QString said = window.findChild<QLabel*>("lblSelection")->text();
+        QVERIFY2(said.startsWith("Selection 2005-02-01 03:04:") && said.contains(" samples"),
+                 qPrintable(said));
+
+        QTest::keyClick(&window, Qt::Key_Space);
+        QCOMPARE(host.plays.back().span, *selected);
+        QVERIFY(!host.plays.back().loop);
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QCOMPARE(host.stops, 2);
+        QTest::keyClick(&window, Qt::Key_Space, Qt::ShiftModifier);
+        QCOMPARE(host.plays.back().span, *selected);
+        QVERIFY(host.plays.back().loop);
+        QTest::keyClick(&window, Qt::Key_Escape);
+
+        // A click clears the selection and plays from its point on.
+        Mouse(window, QEvent::MouseButtonPress, QPointF(x_of(7000), y), Qt::LeftButton);
+        Mouse(window, QEvent::MouseButtonRelease, QPointF(x_of(7000), y), Qt::NoButton);
+        QVERIFY(!window.Selection());
+        QVERIFY(window.InsertionPoint().has_value());
+        QVERIFY(qAbs(static_cast<double>(*window.InsertionPoint()) - 7000) <= 15);
+        QTest::keyClick(&window, Qt::Key_Space);
+        QCOMPARE(host.plays.back().span,
+                 (trace::SampleSpan{*window.InsertionPoint(), 10'000 - *window.InsertionPoint()}));
+        QTest::keyClick(&window, Qt::Key_Space, Qt::ShiftModifier);  // a loop needs a selection
+        QCOMPARE(host.plays.size(), std::size_t{4});
+
+        Drag(window, QPointF(x_of(100), y), QPointF(x_of(900), y), Qt::LeftButton);
+        QVERIFY(window.Selection());
+        window.ShowTrace(Load(WriteTrace(dir, "other.sac", 3000)));
+        QVERIFY(!window.Selection() && !window.InsertionPoint());
+        QVERIFY(window.findChild<QLabel*>("lblSelection")->text().isEmpty());
+    }
+
+    // The selection is exported as the sound of just its samples, under a
+    // name after the trace and the span; the view as a picture.
+    void exportsTheSelectionAndTheView() {
+        TempDir dir;
+        FakePlayer player;
+        FakeHost host;
+        WaveformWindow window(player, nullptr, &host);
+        window.resize(800, 300);
+        window.show();
+        window.ShowTrace(Load(WriteTrace(dir, "trace.sac", 10'000)));
+        QTRY_VERIFY(window.SummaryReady());
+        const QSize canvas = window.CanvasSize();
+        const QRect area = tremorline::plot::PlotArea(canvas);
+        const auto x_of = [&](double position) {
+            return tremorline::plot::XAtSamplePosition(canvas, window.View(), position);
+        };
+        Drag(window, QPointF(x_of(1000), area.center().y()), QPointF(x_of(3000), area.center().y()),
+             Qt::LeftButton);
+        const trace::SampleSpan span = *window.Selection();
+
+        QStringList proposed;
+        std::filesystem::path target = dir / "chosen.wav";
+        window.SetSaveFileChooser([&](const QString&, const QString& name, const QString&) {
+            proposed << name;
+            return std::optional<std::filesystem::path>(target);
+        });
+        window.ExportSound();
+        QVERIFY2(
+            proposed.back().endsWith(".wav") && proposed.back().contains("/trace_20050201T0304"),
+            qPrintable(proposed.back()));
+
+        // The same samples as a trace of their own, saved at the same rate.
+        std::vector<float> part;
+        for (std::size_t i = span.first; i < span.first + span.count; ++i) {
+            part.push_back(static_cast<float>(i % 97));
+        }
+        TempDir other;
+        SacBuilder().Samples(part).WriteTo(other / "trace.sac");
+        auto sound = tremorline::sound::BuildSound(*Load(other / "trace.sac"), {});
+        tremorline::sound::SetPlayRate(sound.header, 8000);
+        tremorline::sound::WriteWaveFile(other / "expected.wav", sound.header, sound.wave_data);
+        QCOMPARE(tremorline::testing::ReadFileBytes(target),
+                 tremorline::testing::ReadFileBytes(other / "expected.wav"));
+
+        target = dir / "view.svg";
+        window.ExportPicture();
+        QVERIFY(tremorline::testing::ReadFileBytes(target).size() > 100);
+        QVERIFY(QFile(QString::fromStdString(target.string())).open(QIODevice::ReadOnly));
+        target = dir / "view.png";
+        window.ExportPicture();
+        QImage picture;
+        QVERIFY(picture.load(QString::fromStdString(target.string()), "PNG"));
+        QCOMPARE(picture.size(), canvas);
     }
 
     // The cursor follows the player's position while it plays, stays where
@@ -208,6 +404,21 @@ class WaveformWindowTest : public QObject {
             QTRY_COMPARE(window.CursorSample(), std::optional<std::size_t>(heard));
         }
 
+        // Zoomed in, the view turns a page when the cursor leaves it...
+        for (int zoom = 0; zoom < 3; ++zoom) {
+            QTest::keyClick(&window, Qt::Key_Plus);
+        }
+        const trace::TraceView page = window.View();
+        window.FollowPlayer(sounding);  // a new play
+        player.heard = static_cast<std::size_t>(page.first + page.span + 10);
+        QTRY_COMPARE(window.View().first, static_cast<double>(player.heard));
+        // ...unless the user moved the view during the play.
+        QTest::keyClick(&window, Qt::Key_Left);
+        const trace::TraceView moved = window.View();
+        player.heard += static_cast<std::size_t>(2 * page.span);
+        QTRY_COMPARE(window.CursorSample(), std::optional<std::size_t>(player.heard));
+        QCOMPARE(window.View(), moved);
+
         // Another trace on show while the sound goes on: no cursor over it.
         window.ShowTrace(Load(WriteTrace(dir, "other.sac", 50'000)));
         window.FollowPlayer(sounding);
@@ -216,13 +427,14 @@ class WaveformWindowTest : public QObject {
         const int asked = player.asked;
         QTRY_VERIFY(player.asked > asked + 2);  // the window has looked, and looked again
         QVERIFY(!window.CursorSample().has_value());
+        // A span's sound: the player counts from the span's first sample.
         window.ShowTrace(sounding);
-        window.FollowPlayer(sounding);
-        QTRY_COMPARE(window.CursorSample(), std::optional<std::size_t>(12'000));
+        window.FollowPlayer(sounding, 1000);
+        QTRY_COMPARE(window.CursorSample(), std::optional<std::size_t>(13'000));
 
         player.playing = false;  // stopped
         player.heard = 30'000;
-        QTRY_COMPARE(window.CursorSample(), std::optional<std::size_t>(30'000));
+        QTRY_COMPARE(window.CursorSample(), std::optional<std::size_t>(31'000));
     }
 };
 

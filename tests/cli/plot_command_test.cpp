@@ -66,6 +66,27 @@ TEST(CliPlot, WritesAPngOfTheAskedSizeWithTheSpikeWhereItsTimeMaps) {
     EXPECT_NEAR(darkest, expected, 1.0);
 }
 
+// The spike stands 59.99999866 s after the reference time; of a span from
+// 50 to 70 s the plot shows samples 5001 to 7000, the spike halfway along.
+TEST(CliPlot, APlottedSpanPutsTheSpikeAtItsPlaceWithinTheSpan) {
+    TempDir dir;
+    WriteSpikeTrace(dir / "event.SAC");
+    const RunResult run =
+        RunCli({"plot", (dir / "event.SAC").string(), "--output-dir", dir.path().string(), "--size",
+                "900x300", "--start", "50", "--end", "2005-02-01T03:05:15.250"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    QImage image;
+    ASSERT_TRUE(image.load(QString::fromStdString((dir / "event.png").string()), "PNG"));
+    const QRect area = plot::PlotArea(image.size());
+    int darkest = area.left();
+    for (int x = area.left(); x <= area.right(); ++x) {
+        if (DarkInColumn(image, area, x) > DarkInColumn(image, area, darkest)) {
+            darkest = x;
+        }
+    }
+    EXPECT_NEAR(darkest, area.left() + area.width() * (60.0 - 50.0) / (70.0 - 50.0), 2.0);
+}
+
 TEST(CliPlot, WritesAnSvgThatParsesAndHoldsTheMarkers) {
     TempDir dir;
     std::vector<float> samples(kLength, 0.0f);

@@ -279,28 +279,52 @@ TEST(TracePlot, MarkerLabelsAndArrowsNeverOverlap) {
     }
 }
 
-TEST(TracePlot, TheSvgIsWellFormedXmlHoldingTheMarkers) {
-    const auto shown = Show(MarkedTrace(), std::vector<float>(1000, 0.0f));
-    const QByteArray svg = RenderTracePlot(shown->Plot(), PlotFormat::Svg, QSize(1000, 400));
-    QXmlStreamReader xml(svg);
+// The texts of an SVG drawing, one a line, and its view box.
+struct SvgTexts {
     QString text;
     QString view_box;
+    bool well_formed = false;
+};
+
+SvgTexts ReadSvg(const QByteArray& svg) {
+    SvgTexts read;
+    QXmlStreamReader xml(svg);
     while (!xml.atEnd()) {
         xml.readNext();
         if (xml.isStartElement() && xml.name() == u"svg") {
-            view_box = xml.attributes().value("viewBox").toString();
+            read.view_box = xml.attributes().value("viewBox").toString();
         }
         if (xml.isCharacters()) {
-            text += xml.text();
-            text += u'\n';
+            read.text += xml.text();
+            read.text += u'\n';
         }
     }
-    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-    EXPECT_EQ(view_box, "0 0 1000 400");
+    read.well_formed = !xml.hasError();
+    return read;
+}
+
+// The time axis counts UTC clock times with the date at its start, or
+// seconds after the reference time with the UTC times of its edges.
+TEST(TracePlot, TheSvgIsWellFormedXmlHoldingTheMarkersAndTheTimes) {
+    const auto shown = Show(MarkedTrace(), std::vector<float>(1000, 0.0f));
+    const SvgTexts utc = ReadSvg(RenderTracePlot(shown->Plot(), PlotFormat::Svg, QSize(1000, 400)));
+    ASSERT_TRUE(utc.well_formed);
+    EXPECT_EQ(utc.view_box, "0 0 1000 400");
     for (const char* label : {"B", "E", "O quake", "A P", "T0 S", "T9 Lg", "F", "10 s of 10 s",
-                              "2005-02-01 03:04:15.250 UTC"}) {
-        EXPECT_TRUE(text.contains(QString::fromUtf8(label))) << label;
+                              "03:04:16", "03:04:24", "2005-02-01", "UTC"}) {
+        EXPECT_TRUE(utc.text.contains(QString::fromUtf8(label))) << label;
     }
+    EXPECT_FALSE(utc.text.contains("seconds after the reference time"));
+
+    PlotTrace in_seconds = shown->Plot();
+    in_seconds.time_labels = TimeLabels::SecondsAfterReference;
+    const SvgTexts seconds =
+        ReadSvg(RenderTracePlot(in_seconds, PlotFormat::Svg, QSize(1000, 400)));
+    for (const char* label : {"seconds after the reference time", "2005-02-01 03:04:15.250 UTC",
+                              "2005-02-01 03:04:25.250 UTC", "\n12\n", "\n14\n"}) {
+        EXPECT_TRUE(seconds.text.contains(QString::fromUtf8(label))) << label;
+    }
+    EXPECT_FALSE(seconds.text.contains("03:04:16\n"));
 }
 
 TEST(TracePlot, ThePlayCursorStandsAtItsSample) {

@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: MIT
+#include "app/waveform_export.h"
+
+#include <QString>
+
+#include "plot/plot_output.h"
+#include "sound/make_sound.h"
+#include "sound/wave_header.h"
+#include "sound/wave_image.h"
+
+namespace tremorline::app {
+
+void ExportSpanSound(const trace::LoadedTrace& trace, trace::SampleSpan span, std::int32_t rate,
+                     const std::filesystem::path& path) {
+    sound::BuiltSound built = sound::BuildSound(trace::SpanTrace(trace, span), sound::WaveHeader{});
+    sound::SetPlayRate(built.header, rate);
+    sound::WriteWaveFile(path, built.header, built.wave_data);
+}
+
+void ExportViewPicture(const plot::PlotTrace& plotted, const trace::TraceView& view, QSize size,
+                       const std::filesystem::path& path) {
+    const bool svg = QString::fromStdString(path.extension().string()).toLower() == ".svg";
+    plot::WriteTracePlot(path, plotted, svg ? plot::PlotFormat::Svg : plot::PlotFormat::Png, size,
+                         view);
+}
+
+}  // namespace tremorline::app
