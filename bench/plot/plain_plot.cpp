@@ -47,7 +47,8 @@ int main(int argc, char** argv) {
     }
     const auto count = static_cast<std::size_t>(BigEndian(header + 316));  // NPTS
     std::vector<float> min(static_cast<std::size_t>(width), std::numeric_limits<float>::infinity());
-    std::vector<float> max(static_cast<std::size_t>(width), -std::numeric_limits<float>::infinity());
+    std::vector<float> max(static_cast<std::size_t>(width),
+                           -std::numeric_limits<float>::infinity());
     std::vector<unsigned char> chunk(std::size_t{1} << 22);
     // Column c covers samples [c * count / width, (c + 1) * count / width).
     auto column_start = [&](std::size_t column) {

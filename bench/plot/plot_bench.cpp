@@ -124,14 +124,15 @@ int main(int argc, char** argv) {
     double build = std::numeric_limits<double>::infinity();
     for (int run = 0; run < runs; ++run) {
         read = std::min(read, Best(1, [&] {
-            for (std::size_t first = 0; first < count; first += stretch.size()) {
-                const std::size_t length = std::min(stretch.size(), count - first);
-                source.Read(first, std::span<float>(stretch.data(), length));
-            }
-        }));
+                            for (std::size_t first = 0; first < count; first += stretch.size()) {
+                                const std::size_t length = std::min(stretch.size(), count - first);
+                                source.Read(first, std::span<float>(stretch.data(), length));
+                            }
+                        }));
         build = std::min(build, Best(1, [&] { summary = trace::BuildMinMaxSummary(source); }));
     }
-    std::printf("read samples       %8.3f s   (best of %d, taking turns with the build)\n", read, runs);
+    std::printf("read samples       %8.3f s   (best of %d, taking turns with the build)\n", read,
+                runs);
     std::printf("build summary      %8.3f s   %.2fx the read\n", build, build / read);
     std::printf("summary memory     %8.2f MB  1/%.0f of the samples\n",
                 double(summary->MemoryBytes()) / 1e6,
@@ -181,11 +182,12 @@ int main(int argc, char** argv) {
     double ours = std::numeric_limits<double>::infinity();
     for (int run = 0; run < runs; ++run) {
         plain = std::min(plain, Best(1, [&] { static_cast<void>(PlainPng(source, size)); }));
-        ours = std::min(ours, Best(1, [&] {
-            const auto built = trace::BuildMinMaxSummary(source);
-            const plot::PlotTrace fresh{source, *built, header, info, "bench"};
-            static_cast<void>(plot::RenderTracePlot(fresh, plot::PlotFormat::Png, size));
-        }));
+        ours = std::min(
+            ours, Best(1, [&] {
+                const auto built = trace::BuildMinMaxSummary(source);
+                const plot::PlotTrace fresh{source, *built, header, info, "bench"};
+                static_cast<void>(plot::RenderTracePlot(fresh, plot::PlotFormat::Png, size));
+            }));
     }
     std::printf("PNG plain program  %8.3f s\n", plain);
     std::printf("PNG summary+draw   %8.3f s   %.2fx the plain program\n", ours, ours / plain);

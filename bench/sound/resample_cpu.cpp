@@ -30,8 +30,8 @@ int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 20.0;
     constexpr std::int32_t kOutput = 44100;
     std::printf("%12s %10s %12s %10s\n", "play rate", "samples", "cpu seconds", "one core");
-    for (std::int32_t rate : {8000, 22050, 36000, 44100, 48000, 96000, 180000, 400000, 1000000,
-                              10000000, 1073741823}) {
+    for (std::int32_t rate :
+         {8000, 22050, 36000, 44100, 48000, 96000, 180000, 400000, 1000000, 10000000, 1073741823}) {
         // The highest rates get a shorter sound, so the trace stays in memory.
         const double length = std::min(seconds, 2.0e8 / rate);
         const auto count = static_cast<std::size_t>(length * rate);

@@ -131,8 +131,7 @@ int main(int argc, char** argv) {
                Key(window, k % 4 < 2 ? Qt::Key_PageDown : Qt::Key_PageUp);
            }));
     auto* bar = window.findChild<QScrollBar*>("scrWaveform");
-    Report("scroll bar", Measure(window, steps, [&](int k) {
-               bar->setValue((bar->maximum() / steps) * k);
-           }));
+    Report("scroll bar",
+           Measure(window, steps, [&](int k) { bar->setValue((bar->maximum() / steps) * k); }));
     return 0;
 }

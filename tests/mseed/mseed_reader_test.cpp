@@ -260,8 +260,7 @@ TEST(ReadMiniSeed, BadInputIsRefusedWithItsReason) {
          "(msr_unpack_data(XX_TEST_00_BHZ_D): only decoded"},
         {"more samples claimed than held",
          damaged([&](Bytes& b) { PutBE16(b, kSecondRecord + 30, 5000); }), "record 2 at byte 512"},
-        {"16-bit samples past the record's end",
-         damaged([&](Bytes& b) {
+        {"16-bit samples past the record's end", damaged([&](Bytes& b) {
              b[kSecondRecord + 52] = 1;  // 16-bit integers, uncompressed
              PutBE16(b, kSecondRecord + 30, 65535);
          }),
