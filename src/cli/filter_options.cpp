@@ -9,8 +9,8 @@
 namespace tremorline::cli {
 
 void AddFilterOptions(CLI::App& command, FilterOptions& options) {
-    command.add_option("--filter", options.spec, "Filter each trace first (see below)")
-        ->option_text("SPEC");
+    command.add_option("--filter", options.text, "Filter each trace first (see below)")
+        ->option_text("FILTER");
     command.add_option("--corners", options.corners, "Order of the filter, 1 to 10 (default 4)")
         ->option_text("N");
     command.add_flag("--causal", options.causal,
@@ -18,7 +18,7 @@ void AddFilterOptions(CLI::App& command, FilterOptions& options) {
 }
 
 dsp::FilterRequest ReadFilterOptions(const FilterOptions& options, AudibleBand audible) {
-    if (options.spec.empty()) {
+    if (options.text.empty()) {
         if (!options.corners.empty()) {
             throw CLI::ValidationError("--corners " + options.corners + ": give it with --filter");
         }
@@ -27,9 +27,9 @@ dsp::FilterRequest ReadFilterOptions(const FilterOptions& options, AudibleBand a
         }
         return {};
     }
-    const dsp::FilterSpecReading reading = dsp::ReadFilterSpec(options.spec);
+    const dsp::FilterTextReading reading = dsp::ReadFilterText(options.text);
     if (!reading.request) {
-        throw CLI::ValidationError("--filter \"" + options.spec + "\": " + reading.problem);
+        throw CLI::ValidationError("--filter \"" + options.text + "\": " + reading.problem);
     }
     dsp::FilterRequest request = *reading.request;
     if (request.kind == dsp::FilterKind::Audible && audible == AudibleBand::NoRate) {

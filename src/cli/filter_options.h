@@ -2,7 +2,7 @@
 #pragma once
 
 // The filter options shared by the commands that write what a trace holds
-// (sac, wav, plot): --filter SPEC, --corners N and --causal. They are added
+// (sac, wav, plot): --filter FILTER, --corners N and --causal. They are added
 // and checked here once, so that every command reads and refuses them alike.
 
 #include <CLI/CLI.hpp>
@@ -10,13 +10,13 @@
 #include <string>
 
 #include "cli/trace_runner.h"
-#include "dsp/filter_spec.h"
+#include "dsp/filter_text.h"
 #include "trace/loaded_trace.h"
 
 namespace tremorline::cli {
 
 struct FilterOptions {
-    std::string spec;  // empty: no --filter
+    std::string text;  // empty: no --filter
     std::string corners;
     bool causal = false;
 };
@@ -28,7 +28,7 @@ enum class AudibleBand { HasRate, NoRate };
 void AddFilterOptions(CLI::App& command, FilterOptions& options);
 
 // The filter the options ask for (kind None without --filter). Throws
-// CLI::ValidationError, a usage error naming the option, for a SPEC that is
+// CLI::ValidationError, a usage error naming the option, for a FILTER that is
 // no filter, corners outside 1 to 10, --corners or --causal without
 // --filter, or the audible band where there is no rate.
 dsp::FilterRequest ReadFilterOptions(const FilterOptions& options, AudibleBand audible);
@@ -50,9 +50,9 @@ trace::LoadedTrace ApplyFilter(const trace::LoadedTrace& trace, const dsp::Filte
 
 // What the options do, for a command's --help.
 inline constexpr const char* kFilterOptionsExplanation =
-    R"(With --filter SPEC each trace is first filtered: the mean is taken off, then
+    R"(With --filter FILTER each trace is first filtered: the mean is taken off, then
 a Butterworth filter runs over the samples in double precision, and again
-over the reversed result (zero phase) unless --causal is given. SPEC is
+over the reversed result (zero phase) unless --causal is given. FILTER is
 bandpass:FMIN:FMAX, highpass:F or lowpass:F (corners in Hz), none, or a
 preset: audible (20 Hz to 20 kHz once sped up to the sound's rate, for wav),
 local (1-10 Hz), teleseismic-p (0.7-2 Hz), surface-waves (0.01-0.1 Hz),

@@ -38,7 +38,7 @@ constexpr const char* kReporting =
 One line on standard output per trace: "FILE: wrote PATH" or "FILE: kept
 PATH ...". A trace that cannot be read or filtered, or whose file cannot be
 written, gets one line on standard error, "FILE: reason"; the other files
-are still done. A bad SPEC or N, or a DIR that is missing or cannot be
+are still done. A bad FILTER or N, or a DIR that is missing or cannot be
 written, is reported once, before any trace is read. The exit status is 0
 when no trace failed (kept files included), 1 otherwise, and 2 for a usage
 error.)";

@@ -5,7 +5,7 @@
 
 namespace tremorline::cli {
 
-// Adds "sac FILE... [--filter SPEC] [--corners N] [--causal] [--output-dir
+// Adds "sac FILE... [--filter FILTER] [--corners N] [--causal] [--output-dir
 // DIR] [--force]" and the run options.
 void AddSacCommand(CLI::App& app);
 

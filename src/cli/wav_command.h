@@ -5,7 +5,7 @@
 
 namespace tremorline::cli {
 
-// Adds "wav FILE... --rate R [--filter SPEC] [--corners N] [--causal]
+// Adds "wav FILE... --rate R [--filter FILTER] [--corners N] [--causal]
 // [--start TIME] [--end TIME] [--output-dir DIR] [--force]" and the run
 // options. With a span, the sound is that of the span's samples alone,
 // levels included.

@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "common/progress.h"
-#include "dsp/filter_spec.h"
+#include "dsp/filter_text.h"
 #include "trace/loaded_trace.h"
 
 namespace tremorline::dsp {

@@ -17,7 +17,7 @@
 #include <string_view>
 
 #include "common/progress.h"
-#include "dsp/filter_spec.h"
+#include "dsp/filter_text.h"
 #include "trace/loaded_trace.h"
 
 namespace tremorline::dsp {

@@ -14,7 +14,7 @@
 
 #include "common/progress.h"
 #include "common/sample_source.h"
-#include "dsp/filter_spec.h"
+#include "dsp/filter_text.h"
 #include "dsp/sample_buffer.h"
 #include "dsp/sos_filter.h"
 

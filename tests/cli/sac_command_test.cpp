@@ -106,7 +106,7 @@ TEST(CliSac, FilteredSamplesMatchScipyAndTheHeaderIsKept) {
     }
     struct Row {
         bool big;  // a big-endian file at 20 samples a second, else little-endian at 100
-        const char* spec;
+        const char* filter;
         const char* corners;
         bool causal;
         const char* scipy;  // what SciPy is asked: KIND:CORNERS:LOW:HIGH:RATE
@@ -140,12 +140,12 @@ TEST(CliSac, FilteredSamplesMatchScipyAndTheHeaderIsKept) {
     const auto expected = ScipyFiltered(dir.path(), samples, cases, zero_phase);
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const Row& row = rows[i];
-        SCOPED_TRACE(std::string(row.big ? "big-endian " : "little-endian ") + row.spec + " " +
+        SCOPED_TRACE(std::string(row.big ? "big-endian " : "little-endian ") + row.filter + " " +
                      row.corners + (row.causal ? " causal" : ""));
         const fs::path input = row.big ? big : little;
         const fs::path out = dir / ("out" + std::to_string(i));
         fs::create_directory(out);
-        std::vector<std::string> args = {"sac",       input.string(), "--filter",     row.spec,
+        std::vector<std::string> args = {"sac",       input.string(), "--filter",     row.filter,
                                          "--corners", row.corners,    "--output-dir", out.string()};
         if (row.causal)
             args.push_back("--causal");

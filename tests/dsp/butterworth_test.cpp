@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "dsp/butterworth.h"
-#include "dsp/filter_spec.h"
+#include "dsp/filter_text.h"
 #include "dsp/sos_filter.h"
 #include "support/temp_dir.h"
 

@@ -12,15 +12,15 @@
 #include <vector>
 
 #include "common/user_error.h"
-#include "dsp/filter_spec.h"
+#include "dsp/filter_text.h"
 #include "dsp/trace_filter.h"
 
 namespace tremorline::dsp {
 namespace {
 
-TEST(FilterSpec, ReadsKindsAndPresetsAndRefusesTheRest) {
+TEST(FilterText, ReadsKindsAndPresetsAndRefusesTheRest) {
     struct Row {
-        const char* spec;
+        const char* filter;
         std::optional<FilterKind> kind;  // nothing: refused
         double low;
         double high;
@@ -54,8 +54,8 @@ TEST(FilterSpec, ReadsKindsAndPresetsAndRefusesTheRest) {
         {"none:1", std::nullopt, 0, 0, "unknown filter"},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.spec);
-        const FilterSpecReading reading = ReadFilterSpec(row.spec);
+        SCOPED_TRACE(row.filter);
+        const FilterTextReading reading = ReadFilterText(row.filter);
         if (!row.kind) {
             EXPECT_FALSE(reading.request);
             EXPECT_NE(reading.problem.find(row.problem), std::string::npos) << reading.problem;
@@ -70,16 +70,16 @@ TEST(FilterSpec, ReadsKindsAndPresetsAndRefusesTheRest) {
     }
 }
 
-FilterRequest Request(const char* spec, int corners = 4) {
-    FilterRequest request = *ReadFilterSpec(spec).request;
+FilterRequest Request(const char* text, int corners = 4) {
+    FilterRequest request = *ReadFilterText(text).request;
     request.corners = corners;
     return request;
 }
 
-TEST(FilterSpec, FixedForTheTraceOrRefusedForIt) {
+TEST(FilterText, FixedForTheTraceOrRefusedForIt) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     struct Row {
-        const char* spec;
+        const char* filter;
         int corners;
         double delta;
         std::optional<double> rate;
@@ -144,10 +144,10 @@ TEST(FilterSpec, FixedForTheTraceOrRefusedForIt) {
         {"local", 0, 0.01, {}, "give 1 to 10", "", ""},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.spec) + " at DELTA " + std::to_string(row.delta));
+        SCOPED_TRACE(std::string(row.filter) + " at DELTA " + std::to_string(row.delta));
         if (*row.refusal != '\0') {
             try {
-                FixFilter(Request(row.spec, row.corners), row.delta, row.rate);
+                FixFilter(Request(row.filter, row.corners), row.delta, row.rate);
                 ADD_FAILURE() << "not refused";
             } catch (const UserError& error) {
                 EXPECT_NE(std::string(error.what()).find(row.refusal), std::string::npos)
@@ -155,7 +155,7 @@ TEST(FilterSpec, FixedForTheTraceOrRefusedForIt) {
             }
             continue;
         }
-        const TraceFilter filter = FixFilter(Request(row.spec, row.corners), row.delta, row.rate);
+        const TraceFilter filter = FixFilter(Request(row.filter, row.corners), row.delta, row.rate);
         EXPECT_EQ(filter.Description(), row.description);
         EXPECT_EQ(filter.note.substr(0, std::string(row.note).size()), row.note);
         EXPECT_EQ(filter.note.empty(), *row.note == '\0');

@@ -44,15 +44,15 @@ struct FilterPreset {
 };
 std::span<const FilterPreset> FilterPresets();
 
-// The request a SPEC text stands for, with the default corners and zero
+// The request a FILTER text stands for, with the default corners and zero
 // phase; or, in `problem`, why the text is no filter (an unknown kind or
 // preset, a corner that is not a positive number, FMIN >= FMAX), in words
 // that follow the text itself.
-struct FilterSpecReading {
+struct FilterTextReading {
     std::optional<FilterRequest> request;
     std::string problem;
 };
-FilterSpecReading ReadFilterSpec(std::string_view spec);
+FilterTextReading ReadFilterText(std::string_view text);
 
 // The corner counts offered: kMinCorners to kMaxCorners.
 bool ValidCorners(int corners);

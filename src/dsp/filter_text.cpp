@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "dsp/filter_spec.h"
+#include "dsp/filter_text.h"
 
 #include <algorithm>
 #include <array>
@@ -75,8 +75,8 @@ bool ValidCorners(int corners) {
     return corners >= kMinCorners && corners <= kMaxCorners;
 }
 
-FilterSpecReading ReadFilterSpec(std::string_view spec) {
-    const std::vector<std::string_view> parts = SplitColons(spec);
+FilterTextReading ReadFilterText(std::string_view text) {
+    const std::vector<std::string_view> parts = SplitColons(text);
     const std::string_view kind = parts.front();
     FilterRequest request;
     const auto expect_parts = [&](std::size_t count, const char* form) -> std::string {
