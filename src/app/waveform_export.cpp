@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include "dsp/filtered_trace.h"
+#include "dsp/sac_output.h"
 #include "plot/plot_output.h"
 #include "sound/make_sound.h"
 #include "sound/wave_header.h"
@@ -15,6 +17,28 @@ void ExportSpanSound(const trace::LoadedTrace& trace, trace::SampleSpan span, st
     sound::BuiltSound built = sound::BuildSound(trace::SpanTrace(trace, span), sound::WaveHeader{});
     sound::SetPlayRate(built.header, rate);
     sound::WriteWaveFile(path, built.header, built.wave_data);
+}
+
+void ExportSpanSac(const trace::LoadedTrace& trace, trace::SampleSpan span,
+                   const std::optional<dsp::TraceFilter>& filter, const std::filesystem::path& path,
+                   const Progress& progress) {
+    if (filter) {
+        const trace::LoadedTrace filtered = dsp::FilteredTrace(trace, *filter, progress);
+        dsp::WriteSacFile(trace::SpanTrace(filtered, span), std::nullopt, path, progress);
+        return;
+    }
+    dsp::WriteSacFile(trace::SpanTrace(trace, span), std::nullopt, path, progress);
+}
+
+std::string SacExtensionFor(const trace::LoadedTrace& trace) {
+    const std::string& title = trace.title;
+    if (title.size() >= 4) {
+        const std::string ending = title.substr(title.size() - 4);
+        if (ending == ".SAC" || ending == ".sac") {
+            return ending;
+        }
+    }
+    return ".sac";
 }
 
 void ExportViewPicture(const plot::PlotTrace& plotted, const trace::TraceView& view, QSize size,

@@ -2,13 +2,17 @@
 #pragma once
 
 // What the waveform window exports of a span or of its view: the span's
-// sound, the view's picture. Each writes its file whole or not at all and
+// sound, its samples as a SAC file, the view's picture. Each writes its file whole or not at all and
 // throws UserError, with a sentence for the user, when it cannot.
 
 #include <QSize>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <string>
 
+#include "common/progress.h"
+#include "dsp/filter_text.h"
 #include "plot/trace_plot.h"
 #include "trace/envelope.h"
 #include "trace/loaded_trace.h"
@@ -20,6 +24,21 @@ namespace tremorline::app {
 // `rate`: byte for byte the file of a trace holding just those samples.
 void ExportSpanSound(const trace::LoadedTrace& trace, trace::SampleSpan span, std::int32_t rate,
                      const std::filesystem::path& path);
+
+// The samples of `span` of `trace` as a SAC file, filtered by `filter` when
+// one is given: the whole trace is filtered and then cut, so that the span's
+// samples are those drawn of the filtered trace and its edges are not the
+// filter's. A trace that is already filtered comes with no `filter`. B, E
+// and NPTS are the span's, DEPMIN, DEPMAX and DEPMEN those of the samples
+// written; the rest of the header is kept (a SAC file's own header bytes,
+// in its byte order). The trace file itself is never replaced.
+void ExportSpanSac(const trace::LoadedTrace& trace, trace::SampleSpan span,
+                   const std::optional<dsp::TraceFilter>& filter,
+                   const std::filesystem::path& path, const Progress& progress = Progress());
+
+// The extension of a SAC file exported from `trace`: the trace file's own
+// ".SAC" or ".sac" where it has one, ".sac" otherwise.
+std::string SacExtensionFor(const trace::LoadedTrace& trace);
 
 // `view` of `plotted` drawn at `size`, as SVG when the name ends in ".svg"
 // (in any letter case), otherwise as PNG.
