@@ -15,6 +15,7 @@
 // instead.
 
 #include <QPointer>
+#include <QWidget>
 
 namespace tremorline::app {
 

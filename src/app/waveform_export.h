@@ -2,8 +2,8 @@
 #pragma once
 
 // What the waveform window exports of a span or of its view: the span's
-// sound, its samples as a SAC file, the view's picture. Each writes its file whole or not at all and
-// throws UserError, with a sentence for the user, when it cannot.
+// sound, its samples as a SAC file, the view's picture. Each writes its file whole or not at all
+// and throws UserError, with a sentence for the user, when it cannot.
 
 #include <QSize>
 #include <cstdint>
@@ -33,8 +33,8 @@ void ExportSpanSound(const trace::LoadedTrace& trace, trace::SampleSpan span, st
 // written; the rest of the header is kept (a SAC file's own header bytes,
 // in its byte order). The trace file itself is never replaced.
 void ExportSpanSac(const trace::LoadedTrace& trace, trace::SampleSpan span,
-                   const std::optional<dsp::TraceFilter>& filter,
-                   const std::filesystem::path& path, const Progress& progress = Progress());
+                   const std::optional<dsp::TraceFilter>& filter, const std::filesystem::path& path,
+                   const Progress& progress = Progress());
 
 // The extension of a SAC file exported from `trace`: the trace file's own
 // ".SAC" or ".sac" where it has one, ".sac" otherwise.

@@ -621,9 +621,8 @@ void WaveformWindow::ExportSac() {
     const trace::SampleSpan span = selection_.value_or(ShownSamples(view_, SampleCount()));
     try {
         const std::string extension = SacExtensionFor(*trace_);
-        const auto path =
-            ChooseExportFile("Export SAC", trace::SpanFileName(*trace_, span, extension),
-                             "SAC file (*.sac *.SAC)");
+        const auto path = ChooseExportFile(
+            "Export SAC", trace::SpanFileName(*trace_, span, extension), "SAC file (*.sac *.SAC)");
         if (path) {
             // The filter hook: the Sound Box's filter where the window shows
             // the trace as recorded.

@@ -218,8 +218,9 @@ SampleSpan RequireSamplesBetween(const LoadedTrace& trace, double start, double 
         } else {
             where = "at or earlier than " + SecondsText(end);
         }
-        throw UserError("No sample falls " + where + " s after the reference time: the trace lies " +
-                        TraceExtentText(trace) + ".");
+        throw UserError("No sample falls " + where +
+                        " s after the reference time: the trace lies " + TraceExtentText(trace) +
+                        ".");
     }
     return span;
 }

@@ -395,9 +395,9 @@ class WaveformWindowTest : public QObject {
         // and the rest of the trace file's header.
         target = dir / "chosen.sac";
         window.ExportSac();
-        QVERIFY2(proposed.back().endsWith(".sac") &&
-                     proposed.back().contains("/trace_20050201T0304"),
-                 qPrintable(proposed.back()));
+        QVERIFY2(
+            proposed.back().endsWith(".sac") && proposed.back().contains("/trace_20050201T0304"),
+            qPrintable(proposed.back()));
         const auto original = tremorline::testing::ReadFileBytes(dir / "trace.sac");
         const auto cut = tremorline::testing::ReadFileBytes(target);
         constexpr std::size_t kSamplesAt = 632 / 4;

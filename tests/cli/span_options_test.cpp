@@ -132,8 +132,7 @@ constexpr std::size_t kLevelWords[] = {sac::real::DEPMIN, sac::real::DEPMAX, sac
 // Checks that `cut` holds exactly samples [first, last] of `whole`, with B,
 // E and NPTS those of the span, the levels those of its samples and every
 // other header word as in `whole`.
-void ExpectSpanOf(const SacWords& whole, const SacWords& cut, std::size_t first,
-                  std::size_t last) {
+void ExpectSpanOf(const SacWords& whole, const SacWords& cut, std::size_t first, std::size_t last) {
     const std::size_t count = last - first + 1;
     ASSERT_EQ(cut.Count(), count);
     for (std::size_t i = 0; i < count; ++i) {
@@ -141,11 +140,11 @@ void ExpectSpanOf(const SacWords& whole, const SacWords& cut, std::size_t first,
             << "sample " << i;
     }
     const double delta = whole.Real(sac::real::DELTA);
-    const float begin =
-        static_cast<float>(static_cast<double>(whole.Real(kBWord)) + static_cast<double>(first) * delta);
+    const float begin = static_cast<float>(static_cast<double>(whole.Real(kBWord)) +
+                                           static_cast<double>(first) * delta);
     EXPECT_EQ(cut.Real(kBWord), begin);
-    EXPECT_EQ(cut.Real(kEWord),
-              static_cast<float>(static_cast<double>(begin) + static_cast<double>(count - 1) * delta));
+    EXPECT_EQ(cut.Real(kEWord), static_cast<float>(static_cast<double>(begin) +
+                                                   static_cast<double>(count - 1) * delta));
     EXPECT_EQ(cut.Word(kNptsWord), count);
     float low = std::numeric_limits<float>::infinity();
     float high = -low;
@@ -159,9 +158,9 @@ void ExpectSpanOf(const SacWords& whole, const SacWords& cut, std::size_t first,
     EXPECT_EQ(cut.Real(sac::real::DEPMAX), high);
     EXPECT_EQ(cut.Real(sac::real::DEPMEN), static_cast<float>(sum / static_cast<double>(count)));
     for (std::size_t w = 0; w < sac::kHeaderSize / 4; ++w) {
-        const bool set = w == kBWord || w == kEWord || w == kNptsWord ||
-                         std::find(std::begin(kLevelWords), std::end(kLevelWords), w) !=
-                             std::end(kLevelWords);
+        const bool set =
+            w == kBWord || w == kEWord || w == kNptsWord ||
+            std::find(std::begin(kLevelWords), std::end(kLevelWords), w) != std::end(kLevelWords);
         if (!set) {
             EXPECT_EQ(cut.Word(w), whole.Word(w)) << "header word " << w;
         }
@@ -214,8 +213,8 @@ TEST(CliSpan, SacOfASpanOfRealFilesHoldsExactlyItsSamples) {
 
     // A span that holds no sample fails the trace and writes nothing.
     TempDir out;
-    const RunResult run = RunCli(
-        {"sac", crlz.string(), "--start", "1e9", "--output-dir", out.path().string()});
+    const RunResult run =
+        RunCli({"sac", crlz.string(), "--start", "1e9", "--output-dir", out.path().string()});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("No sample falls at or later than 1000000000 s after the reference "
                            "time: the trace lies from 54400 to"),
