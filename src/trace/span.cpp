@@ -242,6 +242,11 @@ void SpanSampleSource::Read(std::size_t first, std::span<float> out) const {
 }
 
 LoadedTrace SpanTrace(const LoadedTrace& trace, SampleSpan span) {
+    const std::size_t whole = trace.samples ? trace.samples->Count() : 0;
+    if (span.first == 0 && span.count == whole && whole > 0) {
+        // All of it: the trace as it is, its header to the last bit.
+        return trace;
+    }
     LoadedTrace cut = trace;
     cut.samples = std::make_shared<SpanSampleSource>(trace.samples, span);
     const TimeScale scale = TraceTimeScale(trace.info.B, trace.info.DELTA);

@@ -93,7 +93,8 @@ class SpanSampleSource final : public SampleSource {
 // B is the time of its first sample, NPTS its count and E B + (NPTS - 1) *
 // DELTA, in the header and in TraceInfo alike. DEPMIN, DEPMAX and DEPMEN become
 // undefined until the samples are read (SetDependentLevels); the rest of the
-// header, the path and the title are kept.
+// header, the path and the title are kept. A span of all the samples gives
+// the trace itself.
 LoadedTrace SpanTrace(const LoadedTrace& trace, SampleSpan span);
 
 // Sets DEPMIN, DEPMAX and DEPMEN of `header` from `samples`: the extremes and

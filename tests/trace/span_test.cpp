@@ -217,6 +217,10 @@ TEST(Span, ACutTraceIsAViewWithItsOwnTimes) {
     std::vector<float> one(1);
     EXPECT_THROW(cut.samples->Read(5, one), UserError);
     EXPECT_THROW(SpanTrace(trace, {45, 6}), UserError);
+    // A span of every sample changes nothing, not even E's last bit.
+    const LoadedTrace all = SpanTrace(trace, {0, 50});
+    EXPECT_EQ(all.header.reals, trace.header.reals);
+    EXPECT_EQ(all.header.ints, trace.header.ints);
 
     sac::SacHeader header = cut.header;
     SetDependentLevels(header, std::vector<float>{1, std::nanf(""), -3, 8});
