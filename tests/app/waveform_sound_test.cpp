@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The real program's waveform window on an X server, with the real player
 // into a null sink of its own: Space there starts a sound that the sink's
-// monitor hears, and Escape there stops it. Run by ctest under xvfb-run,
+// monitor hears, and Escape there stops it; Space plays and stops from the
+// main window as well. Run by ctest under xvfb-run,
 // through audio_e2e.sh --with-sink.
 
 #include <QAction>
@@ -134,6 +135,13 @@ class WaveformSoundTest : public QObject {
         QTest::keyClick(combo->lineEdit(), Qt::Key_Space);
         QVERIFY(!stop->isEnabled());
         QCOMPARE(combo->currentText(), QString("20 "));
+        // A focused button is pressed with Return.
+        combo->setEditText("20");
+        play->setFocus();
+        QTest::keyClick(play, Qt::Key_Return);
+        QVERIFY(stop->isEnabled());
+        QTest::keyClick(play, Qt::Key_Escape);
+        QVERIFY(!stop->isEnabled());
     }
 };
 
