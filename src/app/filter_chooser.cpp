@@ -284,9 +284,14 @@ void FilterChooser::Show(const dsp::FilterRequest& request) {
     custom->setText(name == "mnuFilterCustom"
                         ? QString::fromUtf8("&Custom (") + description + QString::fromUtf8(")…")
                         : QString::fromUtf8("&Custom…"));
+    // The band without its unit where the button is too narrow for both.
     const QFontMetrics metrics(caption_->font());
-    caption_->setText("Filter\n" + metrics.elidedText(ShortName(request), Qt::ElideRight,
-                                                      width() > 4 ? width() - 4 : 40));
+    const int room = width() - 2;
+    QString band = ShortName(request);
+    if (metrics.horizontalAdvance(band) > room && band.endsWith(" Hz")) {
+        band.chop(3);
+    }
+    caption_->setText("Filter\n" + metrics.elidedText(band, Qt::ElideRight, room));
     setToolTip("Filter: " + description);
     setAccessibleName("Filter: " + description);
 }
