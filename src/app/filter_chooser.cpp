@@ -125,11 +125,11 @@ CustomFilterDialog::CustomFilterDialog(const dsp::FilterRequest& initial, QWidge
             cboKind->setCurrentIndex(cboKind->count() - 1);
         }
     }
-    txtLow = new QLineEdit(initial.kind != dsp::FilterKind::LowPass ? Hertz(initial.low) : "",
-                           this);
+    txtLow =
+        new QLineEdit(initial.kind != dsp::FilterKind::LowPass ? Hertz(initial.low) : "", this);
     txtLow->setObjectName("txtLow");
-    txtHigh = new QLineEdit(initial.kind != dsp::FilterKind::HighPass ? Hertz(initial.high) : "",
-                            this);
+    txtHigh =
+        new QLineEdit(initial.kind != dsp::FilterKind::HighPass ? Hertz(initial.high) : "", this);
     txtHigh->setObjectName("txtHigh");
     spnCorners = new QSpinBox(this);
     spnCorners->setObjectName("spnCorners");
@@ -241,8 +241,8 @@ FilterChooser::FilterChooser(QWidget* parent) : QPushButton(parent) {
         request.high = preset.high;
         request.preset = std::string(preset.name);
         add(FromUtf8(std::string(preset.label)),
-            "mnuFilter_" + QString::fromLatin1(preset.name.data(),
-                                               static_cast<qsizetype>(preset.name.size())),
+            "mnuFilter_" +
+                QString::fromLatin1(preset.name.data(), static_cast<qsizetype>(preset.name.size())),
             request);
     }
     menu_->addSeparator();

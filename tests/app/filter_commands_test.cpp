@@ -125,8 +125,7 @@ TEST_F(FilterCommands, SoundIsMadeOfTheFilteredTraceFilteredOnce) {
     EXPECT_EQ(Count(window_.long_work, "Filtering"), 1);
     window_.answers = {true};
     MakePsn(state_, window_);
-    EXPECT_EQ(ReadFileBytes(dir_.path() / "050201.030405.STAZ.psn"),
-              psn_filtered);
+    EXPECT_EQ(ReadFileBytes(dir_.path() / "050201.030405.STAZ.psn"), psn_filtered);
 }
 
 // A filter chosen after the set-up reaches the next Play and Save, and a
@@ -141,8 +140,7 @@ TEST_F(FilterCommands, LaterChoicesAndNewTracesAreNeverStale) {
     ASSERT_TRUE(ChooseFilter(state_, window_, Preset("microseism-cut")));
     PlayAt("8000");
     EXPECT_EQ(*player_.played.back(), CoreImage(Preset("microseism-cut"), 8000));
-    const sound::PlayedSound played =
-        PlaySpan(state_, window_, player_, *state_.trace, {0, 3000});
+    const sound::PlayedSound played = PlaySpan(state_, window_, player_, *state_.trace, {0, 3000});
     EXPECT_EQ(played.sample_count, 3000u);
     EXPECT_EQ(*player_.played.back(), CoreImage(Preset("microseism-cut"), 8000));
     EXPECT_EQ(Count(window_.long_work, "Filtering"), 1);
