@@ -75,7 +75,7 @@ dsp::FilterRequest LoadCustomFilter() {
     const QSettings settings;
     const std::string kind = settings.value(kCustomKindKey).toString().toStdString();
     std::string text = kind;
-    for (const char* key : {"filter/customLow", "filter/customHigh"}) {
+    for (const QString& key : {kCustomLowKey, kCustomHighKey}) {
         if (settings.contains(key)) {
             text += ":" + dsp::FrequencyText(settings.value(key).toDouble());
         }
@@ -179,9 +179,9 @@ std::optional<dsp::FilterRequest> CustomFilterDialog::Request() {
     }
     const dsp::FilterTextReading reading = dsp::ReadFilterText(text);
     if (!reading.request) {
-        std::string problem = reading.problem;
-        problem.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(problem[0])));
-        lblProblem->setText(FromUtf8(problem + "."));
+        QString problem = FromUtf8(reading.problem + ".");
+        problem[0] = problem[0].toUpper();
+        lblProblem->setText(problem);
         return std::nullopt;
     }
     lblProblem->clear();
@@ -246,11 +246,11 @@ FilterChooser::FilterChooser(QWidget* parent) : QPushButton(parent) {
             request);
     }
     menu_->addSeparator();
-    QAction* custom = menu_->addAction(QString::fromUtf8("&Custom…"));
-    custom->setObjectName("mnuFilterCustom");
-    custom->setCheckable(true);
-    group_->addAction(custom);
-    connect(custom, &QAction::triggered, this, &FilterChooser::PickCustom);
+    custom_ = menu_->addAction(QString::fromUtf8("&Custom…"));
+    custom_->setObjectName("mnuFilterCustom");
+    custom_->setCheckable(true);
+    group_->addAction(custom_);
+    connect(custom_, &QAction::triggered, this, &FilterChooser::PickCustom);
     connect(this, &QPushButton::clicked, this,
             [this] { menu_->popup(mapToGlobal(rect().bottomLeft())); });
     Show({});
@@ -277,13 +277,9 @@ void FilterChooser::Show(const dsp::FilterRequest& request) {
         action->setChecked(action->objectName() == name);
     }
     const QString description = FromUtf8(dsp::RequestDescription(request));
-    QAction* custom = menu_->findChild<QAction*>("mnuFilterCustom");
-    if (custom == nullptr) {
-        custom = group_->actions().back();
-    }
-    custom->setText(name == "mnuFilterCustom"
-                        ? QString::fromUtf8("&Custom (") + description + QString::fromUtf8(")…")
-                        : QString::fromUtf8("&Custom…"));
+    custom_->setText(name == "mnuFilterCustom"
+                         ? QString::fromUtf8("&Custom (") + description + QString::fromUtf8(")…")
+                         : QString::fromUtf8("&Custom…"));
     // The band without its unit where the button is too narrow for both.
     const QFontMetrics metrics(caption_->font());
     const int room = width() - 2;

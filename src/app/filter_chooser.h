@@ -14,6 +14,7 @@
 
 #include "dsp/filter_text.h"
 
+class QAction;
 class QActionGroup;
 class QCheckBox;
 class QComboBox;
@@ -77,6 +78,7 @@ class FilterChooser : public QPushButton {
 
     QMenu* menu_ = nullptr;
     QActionGroup* group_ = nullptr;
+    QAction* custom_ = nullptr;  // Custom…, checked while a custom filter is in use
     QLabel* caption_ = nullptr;
     dsp::FilterRequest shown_;
 };
