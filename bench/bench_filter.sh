@@ -4,7 +4,7 @@
 # phase) against SciPy doing the same filtering (numpy.fromfile, sosfilt
 # forward and over the reversed result, written), side by side on one
 # big-endian trace of 100 million samples at 100 samples a second; then the
-# causal filter, which streams. Not a test: run it by hand on a quiet
+# causal filter, which streams, in sac and in wav. Not a test: run it by hand on a quiet
 # machine.
 #
 #   bench/bench_filter.sh [SAMPLES] [RUNS]
@@ -49,6 +49,7 @@ print("output: largest difference %.2e of the peak" % (np.max(np.abs(a - b)) / n
 PY
 rm -rf "$WORK/scipy.sac" "$WORK/ours"
 measure causal "$BUILD/src/cli/tremorline-cli" sac --filter local --causal --output-dir "$WORK/out" "$TRACE"
+measure wav-causal "$BUILD/src/cli/tremorline-cli" wav --rate 8000 --filter local --causal --force --output-dir "$WORK/out" "$TRACE"
 
 awk -v n="$SAMPLES" '
     { t[$1] = $2; m[$1] = $3 }
@@ -57,4 +58,5 @@ awk -v n="$SAMPLES" '
         printf "time   tremorline-cli / scipy             %.2fx (target 0.5x)\n", t["tremorline-cli"] / t["scipy"]
         printf "memory tremorline-cli peak RSS / limit    %.3fx (limit: samples in double + 64 MiB, %d MB)\n", m["tremorline-cli"] * 1024 / limit, limit / 1e6
         printf "memory causal peak RSS                    %.1f MiB (limit 64 MiB)\n", m["causal"] / 1024
+        printf "memory wav --causal peak RSS              %.1f MiB (limit 64 MiB)\n", m["wav-causal"] / 1024
     }' "$WORK/results.txt"

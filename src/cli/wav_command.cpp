@@ -2,13 +2,16 @@
 #include "cli/wav_command.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "cli/batch.h"
 #include "cli/filter_options.h"
 #include "cli/span_options.h"
 #include "cli/trace_runner.h"
+#include "common/atomic_file.h"
 #include "common/control_bytes.h"
+#include "dsp/filtered_trace.h"
 #include "sound/make_sound.h"
 #include "sound/play_rate.h"
 #include "sound/sound_file.h"
@@ -123,10 +126,21 @@ void AddWavCommand(CLI::App& app) {
             return folder / sound::WaveFileName(trace.title);
         };
         wav.make = [folder, rate, force, filter](const trace::LoadedTrace& trace,
-                                                 const std::filesystem::path&, TraceLog& log) {
-            // A filtered trace is held in memory and written by the same two
-            // passes, so its file is the one its samples would give unfiltered.
-            const trace::LoadedTrace sounded = ApplyFilter(trace, filter, rate, log);
+                                                 const std::filesystem::path& path, TraceLog& log) {
+            // A file that will be kept is known before any time goes into
+            // filtering.
+            if (filter.Active() && !force && HoldsData(path)) {
+                return TraceStatus::Kept;
+            }
+            // The filtered samples are written by the same two passes, so the
+            // file is the one those samples would give unfiltered. A one-pass
+            // filter is worked out afresh for each pass and needs no memory
+            // for the trace; a zero-phase one holds the filtered trace.
+            const std::optional<dsp::TraceFilter> fixed = FixFilterOption(trace, filter, rate, log);
+            const trace::LoadedTrace sounded =
+                !fixed              ? trace
+                : fixed->zero_phase ? dsp::FilteredTrace(trace, *fixed, Progress{})
+                                    : dsp::StreamedCausalTrace(trace, *fixed, Progress{});
             const sound::SoundFileOutcome outcome =
                 sound::WriteTraceSoundFile(sounded, rate, folder, [force] { return force; });
             return outcome.written ? TraceStatus::Written : TraceStatus::Kept;

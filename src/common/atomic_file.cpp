@@ -14,6 +14,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <system_error>
 
 #include "common/temporary_cleanup.h"
 #include "common/user_error.h"
@@ -81,6 +82,15 @@ std::string ProcFdPath(int fd) {
 
 void IgnoreFileSizeSignal() {
     ::signal(SIGXFSZ, SIG_IGN);
+}
+
+bool HoldsData(const std::filesystem::path& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return false;
+    }
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    return !error && size > 0;
 }
 
 AtomicFile::AtomicFile(std::filesystem::path target, Temporary kind)

@@ -31,6 +31,11 @@ namespace tremorline {
 // this first thing in main().
 void IgnoreFileSizeSignal();
 
+// True when `path` is a file holding at least one byte: replacing it loses
+// data, so the user is asked first (or --force is needed). A missing or
+// empty file is written without a question.
+bool HoldsData(const std::filesystem::path& path);
+
 class AtomicFile {
   public:
     // How the temporary file is made. Unnamed falls back to Named where the

@@ -3,9 +3,13 @@
 
 #include <algorithm>
 #include <memory>
+#include <mutex>
+#include <span>
+#include <string>
 #include <vector>
 
 #include "common/user_error.h"
+#include "dsp/sos_filter.h"
 #include "dsp/trace_filter.h"
 #include "sac/sac_writer.h"
 
@@ -16,6 +20,53 @@ namespace {
 constexpr std::int32_t kSpectrumRealImaginary = 2;
 constexpr std::int32_t kSpectrumAmplitudePhase = 3;
 constexpr std::int32_t kXY = 4;
+
+// The samples of a one-pass filter, filtered as they are read. The cascade's
+// state belongs to the position reached, so reads are serialised.
+class CausalFilteredSource final : public SampleSource {
+  public:
+    CausalFilteredSource(std::shared_ptr<const SampleSource> source,
+                         const std::vector<Section>& sections, double mean)
+        : source_(std::move(source)), mean_(mean), cascade_(sections) {}
+
+    std::size_t Count() const override { return source_->Count(); }
+
+    void Read(std::size_t first, std::span<float> out) const override {
+        const std::size_t count = Count();
+        if (first > count || out.size() > count - first) {
+            throw UserError("The trace has no samples beyond sample " + std::to_string(count) +
+                            ".");
+        }
+        const std::lock_guard lock(mutex_);
+        if (first < next_) {
+            cascade_.Reset();
+            next_ = 0;
+        }
+        const std::size_t end = first + out.size();
+        while (next_ < end) {
+            // Samples before `first` are filtered only to carry the state.
+            const std::size_t size = std::min(kStreamBlock, end - next_);
+            recorded_.resize(size);
+            filtered_.resize(size);
+            source_->Read(next_, recorded_);
+            for (std::size_t i = 0; i < size; ++i)
+                filtered_[i] = recorded_[i] - mean_;
+            cascade_.Run(filtered_);
+            for (std::size_t i = std::max(next_, first); i < next_ + size; ++i)
+                out[i - first] = static_cast<float>(filtered_[i - next_]);
+            next_ += size;
+        }
+    }
+
+  private:
+    std::shared_ptr<const SampleSource> source_;
+    double mean_;
+    mutable std::mutex mutex_;
+    mutable SosCascade cascade_;
+    mutable std::size_t next_ = 0;  // the first sample the cascade has not seen
+    mutable std::vector<float> recorded_;
+    mutable std::vector<double> filtered_;
+};
 
 }  // namespace
 
@@ -44,6 +95,14 @@ trace::LoadedTrace FilteredTrace(const trace::LoadedTrace& trace, const TraceFil
     filtered.header.reals[sac::real::DEPMEN] =
         static_cast<float>(sum / static_cast<double>(samples.size()));
     filtered.samples = std::make_shared<MemorySampleSource>(std::move(samples));
+    return filtered;
+}
+
+trace::LoadedTrace StreamedCausalTrace(const trace::LoadedTrace& trace, const TraceFilter& filter,
+                                       const Progress& progress) {
+    const double mean = CheckedMean(*trace.samples, progress);
+    trace::LoadedTrace filtered = trace;
+    filtered.samples = std::make_shared<CausalFilteredSource>(trace.samples, filter.sections, mean);
     return filtered;
 }
 

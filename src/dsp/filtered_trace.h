@@ -25,4 +25,16 @@ TraceFilter FixFilterForTrace(const trace::LoadedTrace& trace, const FilterReque
 trace::LoadedTrace FilteredTrace(const trace::LoadedTrace& trace, const TraceFilter& filter,
                                  const Progress& progress);
 
+// The trace seen through a one-pass filter whose samples are worked out as
+// they are read, so that a trace of any length is filtered in a few
+// megabytes. Made for reading from the first sample to the last, once or
+// several times over (each reading from the start begins afresh); reading
+// further back than the last read filters again from the first sample. The
+// header is the trace's own: DEPMIN, DEPMAX and DEPMEN are not those of the
+// filtered samples. Takes one pass over the samples for their mean; throws
+// UserError when they cannot be read or are not all finite, and `filter`
+// must be causal (one pass).
+trace::LoadedTrace StreamedCausalTrace(const trace::LoadedTrace& trace, const TraceFilter& filter,
+                                       const Progress& progress);
+
 }  // namespace tremorline::dsp

@@ -26,44 +26,52 @@ void CheckSize(QSize size) {
     }
 }
 
-QByteArray PngBytes(const PlotTrace& trace, QSize size, const trace::TraceView& view) {
-    const QImage image = RenderTraceImage(trace, size, view);
-    if (image.isNull()) {
-        throw UserError("There is not enough memory for a plot of " + std::to_string(size.width()) +
-                        "x" + std::to_string(size.height()) + " pixels.");
-    }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG")) {
-        throw UserError("The plot could not be encoded as PNG.");
-    }
-    return bytes;
-}
-
-QByteArray SvgBytes(const PlotTrace& trace, QSize size, const trace::TraceView& view) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setSize(size);
-    generator.setViewBox(QRect(QPoint(0, 0), size));
-    generator.setTitle(
-        QString::fromUtf8(trace.title.data(), static_cast<qsizetype>(trace.title.size())));
-    QPainter painter;
-    if (!painter.begin(&generator)) {
-        throw UserError("The plot could not be written as SVG.");
-    }
-    DrawTrace(painter, size, trace, view);
-    painter.end();
-    return bytes;
-}
-
 }  // namespace
 
 void CheckPlotSize(QSize size) {
     CheckSize(size);
+}
+
+QByteArray EncodePlot(PlotFormat format, QSize size, const std::string& title,
+                      const std::function<void(QPainter&)>& draw) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (format == PlotFormat::Png) {
+        QImage image(size, QImage::Format_RGB32);
+        if (image.isNull()) {
+            throw UserError("There is not enough memory for a plot of " +
+                            std::to_string(size.width()) + "x" + std::to_string(size.height()) +
+                            " pixels.");
+        }
+        {
+            QPainter painter(&image);
+            draw(painter);
+        }
+        if (!image.save(&buffer, "PNG")) {
+            throw UserError("The plot could not be encoded as PNG.");
+        }
+        return bytes;
+    }
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(size);
+    generator.setViewBox(QRect(QPoint(0, 0), size));
+    generator.setTitle(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
+    QPainter painter;
+    if (!painter.begin(&generator)) {
+        throw UserError("The plot could not be written as SVG.");
+    }
+    draw(painter);
+    painter.end();
+    return bytes;
+}
+
+void WritePlotFile(const std::filesystem::path& path, const QByteArray& bytes) {
+    AtomicFile file(path);
+    file.Write(std::as_bytes(
+        std::span<const char>(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+    file.Commit();
 }
 
 QImage RenderTraceImage(const PlotTrace& trace, QSize size, const trace::TraceView& view,
@@ -81,16 +89,13 @@ QByteArray RenderTracePlot(const PlotTrace& trace, PlotFormat format, QSize size
                            std::optional<trace::TraceView> view) {
     CheckSize(size);
     const trace::TraceView shown = view ? *view : trace::WholeTraceView(trace.samples.Count());
-    return format == PlotFormat::Png ? PngBytes(trace, size, shown) : SvgBytes(trace, size, shown);
+    return EncodePlot(format, size, trace.title,
+                      [&](QPainter& painter) { DrawTrace(painter, size, trace, shown); });
 }
 
 void WriteTracePlot(const std::filesystem::path& path, const PlotTrace& trace, PlotFormat format,
                     QSize size, std::optional<trace::TraceView> view) {
-    const QByteArray bytes = RenderTracePlot(trace, format, size, view);
-    AtomicFile file(path);
-    file.Write(std::as_bytes(
-        std::span<const char>(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
-    file.Commit();
+    WritePlotFile(path, RenderTracePlot(trace, format, size, view));
 }
 
 namespace {

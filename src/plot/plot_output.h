@@ -5,12 +5,15 @@
 // whole trace. The batch tool writes these; tests read them back.
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <QSize>
 
 #include "plot/trace_plot.h"
@@ -33,6 +36,16 @@ inline constexpr long long kMaxPlotPixels = 40'000'000;
 // Throws UserError when a side is not 1 to kMaxPlotSide pixels or the plot
 // has more than kMaxPlotPixels.
 void CheckPlotSize(QSize size);
+
+// A drawing of `size` as the bytes of a PNG or SVG file; an SVG file is
+// titled `title`. `draw` paints the whole area. Throws UserError when there
+// is no memory for the image or it cannot be encoded.
+QByteArray EncodePlot(PlotFormat format, QSize size, const std::string& title,
+                      const std::function<void(QPainter&)>& draw);
+
+// Plot bytes written to `path` through an AtomicFile: the file appears whole
+// or not at all.
+void WritePlotFile(const std::filesystem::path& path, const QByteArray& bytes);
 
 // `view` of `trace` drawn on an image of `size`.
 QImage RenderTraceImage(const PlotTrace& trace, QSize size, const trace::TraceView& view,

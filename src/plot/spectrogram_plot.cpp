@@ -4,34 +4,23 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <span>
 #include <string>
 #include <vector>
 
-#include <QBuffer>
 #include <QColor>
 #include <QFont>
 #include <QImage>
-#include <QSvgGenerator>
 
-#include "common/atomic_file.h"
-#include "common/user_error.h"
+#include "plot/plot_style.h"
 #include "trace/axes.h"
 
 namespace tremorline::plot {
 namespace {
 
-constexpr int kFontPixels = 12;
-constexpr int kTextHeight = 16;
 constexpr int kFrequencyTickSpacing = 36;
 constexpr int kDbTickSpacing = 30;
 constexpr int kBarGap = 6;
 constexpr int kBarWidth = 14;
-
-const QColor kBackground(255, 255, 255);
-const QColor kAxisColour(70, 70, 70);
-// The waveform's play cursor, so that the two read as one line.
-const QColor kCursorColour(235, 120, 0);
 
 // Viridis (CC0), every eighth of its 256 entries and the last, as 8-bit RGB.
 struct Anchor {
@@ -83,20 +72,6 @@ const std::array<QRgb, 256>& ViridisTable() {
     return table;
 }
 
-QFont PanelFont() {
-    QFont font;
-    font.setPixelSize(kFontPixels);
-    return font;
-}
-
-QString Text(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-int Pixel(double coordinate) {
-    return static_cast<int>(std::floor(coordinate));
-}
-
 // Values k * step from `from` to `to`, both included.
 std::vector<double> Ticks(double from, double to, double step) {
     std::vector<double> values;
@@ -119,9 +94,9 @@ void DrawHeading(QPainter& painter, const QRect& area, const QString& text) {
 
 QString HeadingOf(const dsp::SpectrogramLayout& layout) {
     const double overlap = 1 - static_cast<double>(layout.hop) / static_cast<double>(layout.window);
-    return Text("Spectrogram  window " + trace::SpanNumberText(layout.WindowSeconds()) + " s (" +
-                std::to_string(layout.window) + " samples), overlap " +
-                trace::SpanNumberText(std::round(overlap * 1000) / 10) + " %, Hann");
+    return FromUtf8("Spectrogram  window " + trace::SpanNumberText(layout.WindowSeconds()) +
+                    " s (" + std::to_string(layout.window) + " samples), overlap " +
+                    trace::SpanNumberText(std::round(overlap * 1000) / 10) + " %, Hann");
 }
 
 // Ticks in Hz on the left: 0 at the area's bottom edge, Nyquist at its top.
@@ -134,7 +109,7 @@ void DrawFrequencyAxis(QPainter& painter, const QRect& area, double nyquist) {
             std::min(area.bottom(), Pixel(area.top() + (1 - hz / nyquist) * area.height()));
         painter.drawLine(area.left() - 5, y, area.left() - 1, y);
         painter.drawText(QRect(0, y - kTextHeight / 2, area.left() - 8, kTextHeight),
-                         Qt::AlignRight | Qt::AlignVCenter, Text(trace::TickText(hz, step)));
+                         Qt::AlignRight | Qt::AlignVCenter, FromUtf8(trace::TickText(hz, step)));
     }
     painter.save();
     painter.translate(2, area.center().y());
@@ -162,7 +137,7 @@ void DrawColourBar(QPainter& painter, QSize size, const QRect& area, const dsp::
             std::min(bar.bottom(), Pixel(bar.top() + (limits.high - db) / span * bar.height()));
         painter.drawLine(bar.right() + 1, y, bar.right() + 3, y);
         painter.drawText(QRect(bar.right() + 5, y - kTextHeight / 2, kColourBarStrip, kTextHeight),
-                         Qt::AlignLeft | Qt::AlignVCenter, Text(trace::TickText(db, step)));
+                         Qt::AlignLeft | Qt::AlignVCenter, FromUtf8(trace::TickText(db, step)));
     }
     painter.drawText(
         QRect(bar.left() - kBarGap, area.top() - kTextHeight - 2, kColourBarStrip, kTextHeight),
@@ -198,7 +173,7 @@ QImage PictureImage(const dsp::SpectrogramPicture& picture, const dsp::DbLimits&
 QRect DrawPanelFrame(QPainter& painter, QSize size, const PlotTrace* trace,
                      const trace::TraceView* view) {
     painter.fillRect(QRect(QPoint(0, 0), size), kBackground);
-    painter.setFont(PanelFont());
+    painter.setFont(PlotFont());
     const QRect area = SpectrogramArea(size);
     if (!area.isEmpty() && trace != nullptr && view != nullptr) {
         DrawTraceTimeAxis(painter, WaveformSizeBesideSpectrogram(size), area, *trace, *view);
@@ -308,46 +283,13 @@ void DrawBoth(QPainter& painter, QSize size, const PlotTrace& trace,
 QByteArray RenderTraceWithSpectrogram(const PlotTrace& trace, const SpectrogramPanel& panel,
                                       PlotFormat format, QSize size) {
     CheckPlotSize(size);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (format == PlotFormat::Png) {
-        QImage image(size, QImage::Format_RGB32);
-        if (image.isNull()) {
-            throw UserError("There is not enough memory for a plot of " +
-                            std::to_string(size.width()) + "x" + std::to_string(size.height()) +
-                            " pixels.");
-        }
-        {
-            QPainter painter(&image);
-            DrawBoth(painter, size, trace, panel);
-        }
-        if (!image.save(&buffer, "PNG")) {
-            throw UserError("The plot could not be encoded as PNG.");
-        }
-        return bytes;
-    }
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setSize(size);
-    generator.setViewBox(QRect(QPoint(0, 0), size));
-    generator.setTitle(Text(trace.title));
-    QPainter painter;
-    if (!painter.begin(&generator)) {
-        throw UserError("The plot could not be written as SVG.");
-    }
-    DrawBoth(painter, size, trace, panel);
-    painter.end();
-    return bytes;
+    return EncodePlot(format, size, trace.title,
+                      [&](QPainter& painter) { DrawBoth(painter, size, trace, panel); });
 }
 
 void WriteTraceWithSpectrogram(const std::filesystem::path& path, const PlotTrace& trace,
                                const SpectrogramPanel& panel, PlotFormat format, QSize size) {
-    const QByteArray bytes = RenderTraceWithSpectrogram(trace, panel, format, size);
-    AtomicFile file(path);
-    file.Write(std::as_bytes(
-        std::span<const char>(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
-    file.Commit();
+    WritePlotFile(path, RenderTraceWithSpectrogram(trace, panel, format, size));
 }
 
 void WriteTraceWithSpectrogram(const std::filesystem::path& path, const PlotTrace& trace,

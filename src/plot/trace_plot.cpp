@@ -13,6 +13,7 @@
 #include <QPolygonF>
 #include <QString>
 
+#include "plot/plot_style.h"
 #include "trace/axes.h"
 #include "trace/markers.h"
 #include "trace/time_axis.h"
@@ -29,8 +30,6 @@ constexpr int kLeftMargin = 88;
 constexpr int kRightMargin = 24;
 constexpr int kTopMargin = 28;
 constexpr int kBottomMargin = 46;
-constexpr int kFontPixels = 12;
-constexpr int kTextHeight = 16;
 constexpr int kArrowSize = 6;
 // Roughly how far apart tick marks stand, in pixels.
 constexpr int kTimeTickSpacing = 110;
@@ -38,26 +37,13 @@ constexpr int kAmplitudeTickSpacing = 40;
 // Above this many pixels per sample, each sample gets a dot.
 constexpr double kDotSpacing = 6;
 
-const QColor kBackground(255, 255, 255);
 const QColor kTraceColour(20, 20, 20);
-const QColor kAxisColour(70, 70, 70);
 const QColor kGridColour(228, 228, 228);
 const QColor kGapColour(255, 214, 214);
-const QColor kCursorColour(235, 120, 0);
 const QColor kEdgeMarkerColour(120, 120, 120);
 const QColor kOriginMarkerColour(200, 30, 30);
 const QColor kPickMarkerColour(30, 80, 210);
 const QColor kEndMarkerColour(20, 140, 60);
-
-// A coordinate as a whole pixel; far-off values are held at a distance that
-// still clips away instead of overflowing.
-int Pixel(double coordinate) {
-    constexpr double kFar = 1e7;
-    if (!(coordinate > -kFar)) {
-        return -static_cast<int>(kFar);
-    }
-    return static_cast<int>(std::floor(std::min(coordinate, kFar)));
-}
 
 // Sample values to vertical pixels over the area, with a little room above
 // and below the values shown.
@@ -85,16 +71,6 @@ AmplitudeScale ScaleFor(const MinMax& range, const QRect& area) {
     scale.low = low - pad;
     scale.high = high + pad;
     return scale;
-}
-
-QFont PlotFont() {
-    QFont font;
-    font.setPixelSize(kFontPixels);
-    return font;
-}
-
-QString FromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // Header texts are bytes of an 8-bit code page.

@@ -100,15 +100,6 @@ std::string PsnFileName(const trace::TraceInfo& info, char component_letter) {
     return SafeOutputName(name);
 }
 
-bool HoldsData(const std::filesystem::path& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
-        return false;
-    }
-    std::uintmax_t size = std::filesystem::file_size(path, error);
-    return !error && size > 0;
-}
-
 namespace {
 
 void WriteRecords(AtomicFile& file, const PSNRecords& records) {

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "common/atomic_file.h"
 #include "common/progress_stage.h"
 #include "common/sample_source.h"
 #include "psn/psn_records.h"
@@ -25,10 +26,7 @@ std::uint64_t PsnFileSize(std::int32_t npts);
 // would put a folder separator into the name.
 std::string PsnFileName(const trace::TraceInfo& info, char component_letter);
 
-// True when `path` is a file holding at least one byte: replacing it loses
-// data, so the user is asked first. A missing or empty file is written
-// without a question.
-bool HoldsData(const std::filesystem::path& path);
+using ::tremorline::HoldsData;
 
 // Asked when, as the new file is put in place, a file holding data turns out
 // to have taken its name (another run writing the same name at the same

@@ -21,15 +21,6 @@ namespace {
 // and writes cost no more than those of the whole trace at once.
 constexpr std::size_t kBlock = std::size_t{1} << 20;
 
-bool HoldsData(const std::filesystem::path& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
-        return false;
-    }
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    return !error && size > 0;
-}
-
 void WriteAudio(AtomicFile& file, std::span<std::int16_t> audio) {
     if constexpr (std::endian::native != std::endian::little) {
         for (std::int16_t& sample : audio) {

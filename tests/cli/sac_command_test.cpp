@@ -322,7 +322,8 @@ TEST(CliSac, ExistingFilesKeptUnlessForcedAndOneOutputPerName) {
 }
 
 // wav --filter plays the filtered samples: its file is the one wav writes,
-// unfiltered, for the SAC file that sac --filter writes.
+// unfiltered, for the SAC file that sac --filter writes (a one-pass filter
+// worked out as the samples are read).
 TEST(CliSac, WavFilterSoundsTheFilteredSamples) {
     TempDir dir;
     fs::create_directories(dir / "filtered");
@@ -361,6 +362,20 @@ TEST(CliSac, WavFilterSoundsTheFilteredSamples) {
         EXPECT_GT(direct.size(), 40000u);
         EXPECT_EQ(direct, ReadFileBytes(dir / "via-sac" / "t.wav"));
     }
+
+    // A file that will be kept is seen before the trace is filtered: one the
+    // filter would refuse (a sample not a number) is reported as kept.
+    fs::create_directories(dir / "bad");
+    SacBuilder()
+        .Samples({1, std::numeric_limits<float>::quiet_NaN(), 2})
+        .Real(sac::real::DELTA, 0.0078125f)
+        .WriteTo(dir / "bad" / "t.sac");
+    const Bytes before = ReadFileBytes(dir / "direct" / "t.wav");
+    const RunResult kept = RunCli({"wav", (dir / "bad" / "t.sac").string(), "--rate", "8000",
+                                   "--filter", "local", "--output-dir", (dir / "direct").string()});
+    EXPECT_EQ(kept.status, 0) << kept.err;
+    EXPECT_NE(kept.out.find(": kept "), std::string::npos) << kept.out;
+    EXPECT_EQ(ReadFileBytes(dir / "direct" / "t.wav"), before);
 }
 
 }  // namespace

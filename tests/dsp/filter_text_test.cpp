@@ -7,12 +7,14 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/user_error.h"
 #include "dsp/filter_text.h"
+#include "dsp/filtered_trace.h"
 #include "dsp/trace_filter.h"
 
 namespace tremorline::dsp {
@@ -222,8 +224,8 @@ TEST(TraceFilter, RefusesSamplesThatAreNotFinite) {
     }
 }
 
-// Whole, streamed and zero-phase filtering of a trace agree with filtering
-// its samples less their mean in memory.
+// Whole, streamed, worked-out-as-read and zero-phase filtering of a trace
+// agree with filtering its samples less their mean in memory.
 TEST(TraceFilter, StreamedAndWholeAgree) {
     std::vector<float> samples(3 * kStreamBlock / 2 + 17);
     for (std::size_t n = 0; n < samples.size(); ++n) {
@@ -255,6 +257,27 @@ TEST(TraceFilter, StreamedAndWholeAgree) {
                 },
                 Progress{});
             EXPECT_EQ(streamed, expected);
+
+            // Worked out as read: in uneven stretches across block edges,
+            // twice over, and after a step back.
+            trace::LoadedTrace trace;
+            trace.samples = std::make_shared<MemorySampleSource>(samples);
+            const trace::LoadedTrace viewed = StreamedCausalTrace(trace, filter, Progress{});
+            const std::vector<float> single = ToSingle(expected);
+            std::vector<float> read(single.size());
+            const std::size_t stretches[] = {1, kStreamBlock - 2, 5, kStreamBlock, 999};
+            for (int pass = 0; pass < 2; ++pass) {
+                std::size_t first = 0;
+                for (std::size_t n = 0; first < read.size(); ++n) {
+                    const std::size_t size = std::min(stretches[n % 5], read.size() - first);
+                    viewed.samples->Read(first, std::span(read).subspan(first, size));
+                    first += size;
+                }
+                EXPECT_EQ(read, single) << "pass " << pass;
+            }
+            std::vector<float> back(100);
+            viewed.samples->Read(kStreamBlock + 3, back);
+            EXPECT_TRUE(std::ranges::equal(back, std::span(single).subspan(kStreamBlock + 3, 100)));
         }
     }
 }
