@@ -7,14 +7,36 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "common/user_error.h"
+#include "dsp/filter_text.h"
 #include "psn/psn_records.h"
 #include "sound/sound_state.h"
 #include "trace/loaded_trace.h"
 
 namespace tremorline::app {
+
+// A filter as it was applied to a sound or a drawing: the request, and for
+// the audible band the play rate its band was worked out for.
+struct AppliedFilter {
+    dsp::FilterRequest request;
+    std::optional<double> rate;
+
+    friend bool operator==(const AppliedFilter&, const AppliedFilter&) = default;
+};
+
+// The last trace filtered, kept so that Play after Set Up Sound, or the
+// waveform window after either, does not filter it again. It belongs to one
+// trace and one filter: a new trace or a new choice drops it.
+struct FilteredTraceCache {
+    std::weak_ptr<const trace::LoadedTrace> source;
+    AppliedFilter filter;
+    std::shared_ptr<const trace::LoadedTrace> filtered;
+    std::string description;  // "band-pass 1-10 Hz, 4 corners, zero phase"
+    std::string note;         // what was changed to fit the trace, if anything
+};
 
 struct AppState {
     // The trace the commands work on, made by the last completed load. Null
@@ -38,6 +60,11 @@ struct AppState {
     // The trace SoundState was set up from: its sound is told apart from a
     // trace opened since by this, not by its name.
     std::weak_ptr<const trace::LoadedTrace> sound_trace;
+    // The filter chosen in the Sound Box (none at start), and the one
+    // SoundState's audio samples were made with.
+    dsp::FilterRequest filter;
+    AppliedFilter sound_filter;
+    FilteredTraceCache filtered;
 
     // The byte-order flags of the trace the commands work on: one is set
     // while a trace is loaded, neither otherwise.

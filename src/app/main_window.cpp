@@ -24,6 +24,7 @@
 #include "app/about_window.h"
 #include "app/command_guard.h"
 #include "app/courier_font.h"
+#include "app/filter_commands.h"
 #include "app/form_layout.h"
 #include "app/help_text.h"
 #include "app/long_step.h"
@@ -31,6 +32,7 @@
 #include "app/psn_command.h"
 #include "app/segment_chooser.h"
 #include "app/sound_box.h"
+#include "app/span_play.h"
 #include "app/spectrogram_settings.h"
 #include "app/trace_commands.h"
 #include "app/waveform_window.h"
@@ -109,6 +111,8 @@ void Form1::BuildControls() {
 
     Frame1 = new SoundBox(state_, *this, client_);
     connect(Frame1, &SoundBox::soundChanged, this, &Form1::FollowSound);
+    connect(Frame1, &SoundBox::soundChanged, this, &Form1::FollowFilter);
+    connect(Frame1, &SoundBox::filterChanged, this, &Form1::FollowFilter);
 
     PlaceControls();
 }
@@ -222,10 +226,7 @@ void Form1::StartUp(const std::string& argument_string) {
 
 void Form1::FollowLoadedTrace() {
     Frame1->EndLoopUnlessOf(state_.trace);
-    if (waveform_ && state_.trace && state_.trace != waveform_->Trace()) {
-        waveform_->ShowTrace(state_.trace);
-        FollowSound();
-    }
+    FollowFilter();
     Frame1->ShowSoundState();
 }
 
@@ -235,6 +236,30 @@ void Form1::FollowSound() {
         waveform_->FollowPlayer(
             started ? started->trace : std::weak_ptr<const trace::LoadedTrace>(),
             started ? started->first_sample : 0);
+    }
+}
+
+void Form1::FollowFilter() {
+    if (!waveform_ || !state_.trace) {
+        return;
+    }
+    const bool new_trace = state_.trace != waveform_->Trace();
+    const AppliedFilter applied =
+        ApplyingFilter(state_.filter, SoundBoxRate(*this, state_.trace->info.DELTA));
+    if (!new_trace && waveform_->DrawnFilter() == applied) {
+        return;
+    }
+    FilteredView view{state_.trace, {}, {}};
+    if (!RunCommand(*this, [&] { view = FilteredFor(state_, *this, state_.trace, applied); })) {
+        // Told once; the samples as recorded are drawn, and the heading says so.
+        view = {state_.trace, "not filtered", {}};
+    }
+    WaveformWindow::DrawnSamples drawn{view.trace, view.description, applied};
+    if (new_trace) {
+        waveform_->ShowTrace(state_.trace, std::move(drawn));
+        FollowSound();
+    } else {
+        waveform_->ShowDrawn(std::move(drawn));
     }
 }
 
@@ -370,8 +395,8 @@ void Form1::mnuWaveform_Click() {
         // A child of the main window, so it closes with it; its own window
         // all the same, resizable and modeless.
         waveform_ = new WaveformWindow(Frame1->Player(), this, Frame1);
-        waveform_->ShowTrace(state_.trace);
-        FollowSound();
+        waveform_->ShowTrace(nullptr);
+        FollowFilter();
     }
     waveform_->show();
     waveform_->raise();

@@ -91,6 +91,9 @@ class Form1 : public QMainWindow, public WindowOps {
     void FollowLoadedTrace();
     // The waveform window's cursor follows the sound the Sound Box started.
     void FollowSound();
+    // The waveform window shows the loaded trace through the filter in use
+    // (for the audible band, at the Sound Box's rate).
+    void FollowFilter();
 
     AppState state_;
     UserDialogs dialogs_{this};

@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 
 #include "app/command_guard.h"
+#include "app/filter_chooser.h"
+#include "app/filter_commands.h"
 #include "app/span_play.h"
 #include "app/twips.h"
 #include "app/user_dialogs.h"
@@ -69,9 +71,10 @@ SoundBox::SoundBox(AppState& state, WindowOps& window, QWidget* parent)
     PlaySound->setGeometry(Twips(2340), Twips(240), Twips(675), Twips(435));
     connect(PlaySound, &QPushButton::clicked, this, &SoundBox::PlaySound_Click);
 
-    // In the free space between Play Sound and Save Sound.
+    // In the free space between Play Sound and Save Sound, beside Play
+    // Sound; the Filter button beside it.
     StopSound = MakeWrappingButton("Stop Sound", "StopSound", this);
-    StopSound->setGeometry(Twips(3420), Twips(240), Twips(675), Twips(435));
+    StopSound->setGeometry(Twips(3060), Twips(240), Twips(675), Twips(435));
     StopSound->setEnabled(false);
     connect(StopSound, &QPushButton::clicked, this, &SoundBox::StopSound_Click);
     // Escape stops at once (a button's own shortcut would click it 100 ms
@@ -80,6 +83,11 @@ SoundBox::SoundBox(AppState& state, WindowOps& window, QWidget* parent)
     stop_shortcut_ = new QShortcut(Qt::Key_Escape, this);
     stop_shortcut_->setEnabled(false);
     connect(stop_shortcut_, &QShortcut::activated, this, &SoundBox::StopSound_Click);
+
+    cmdFilter = new FilterChooser(this);
+    cmdFilter->setGeometry(Twips(3780), Twips(240), Twips(675), Twips(435));
+    cmdFilter->Show(state_.filter);
+    connect(cmdFilter, &FilterChooser::picked, this, &SoundBox::Filter_Picked);
 
     SaveWAVE = MakeWrappingButton("Save Sound", "SaveWAVE", this);
     SaveWAVE->setGeometry(Twips(4500), Twips(240), Twips(675), Twips(435));
@@ -129,6 +137,10 @@ void SoundBox::SetRateText(const std::string& text) {
 
 void SoundBox::Command1_Click() {
     app::SetUpSound(state_, window_);
+    if (state_.filter.kind == dsp::FilterKind::Audible) {
+        // The set-up puts a rate into the box, which the audible band follows.
+        emit filterChanged();
+    }
 }
 
 void SoundBox::PlaySound_Click() {
@@ -149,6 +161,16 @@ void SoundBox::StopSound_Click() {
 
 void SoundBox::SaveWAVE_Click() {
     app::SaveSound(state_, window_);
+}
+
+void SoundBox::Filter_Picked(const dsp::FilterRequest& request) {
+    const bool changed = request != state_.filter;
+    ChooseFilter(state_, window_, request);
+    // A refused or cancelled choice puts the filter in use back.
+    cmdFilter->Show(state_.filter);
+    if (changed && state_.filter == request) {
+        emit filterChanged();
+    }
 }
 
 QString SoundBox::PositionText() const {

@@ -26,6 +26,10 @@ class QPushButton;
 class QShortcut;
 
 namespace tremorline::app {
+class FilterChooser;
+}  // namespace tremorline::app
+
+namespace tremorline::app {
 
 class SoundBox : public QGroupBox, public WaveformHost {
     Q_OBJECT
@@ -69,12 +73,15 @@ class SoundBox : public QGroupBox, public WaveformHost {
   signals:
     // A sound started or was stopped: whoever draws its position follows.
     void soundChanged();
+    // Another filter was chosen: whoever draws the trace follows.
+    void filterChanged();
 
   private slots:
     void Command1_Click();
     void PlaySound_Click();
     void StopSound_Click();
     void SaveWAVE_Click();
+    void Filter_Picked(const dsp::FilterRequest& request);
 
   private:
     // The position line: where the sound is, named after its trace while
@@ -100,6 +107,7 @@ class SoundBox : public QGroupBox, public WaveformHost {
     QPushButton* PlaySound = nullptr;
     QPushButton* StopSound = nullptr;
     QPushButton* SaveWAVE = nullptr;
+    FilterChooser* cmdFilter = nullptr;
     QLabel* lblPlayPosition = nullptr;    // where the sound is, or why none plays
     QShortcut* stop_shortcut_ = nullptr;  // Escape, for Stop Sound
 };

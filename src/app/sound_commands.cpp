@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/command_guard.h"
+#include "app/filter_commands.h"
 #include "app/psn_command.h"
 #include "common/user_error.h"
 #include "psn/psn_file.h"
@@ -37,6 +38,11 @@ void SetUpSound(AppState& state, WindowOps& window) {
     RunCommand(window, [&] {
         const trace::LoadedTrace& trace = RequireLoadedTrace(state, "setting up its sound");
         const std::shared_ptr<const trace::LoadedTrace> held = state.trace;
+        // The sound is made through the filter chosen in the Sound Box; with
+        // none, from the samples as recorded.
+        const AppliedFilter applied =
+            ApplyingFilter(state.filter, SetUpRate(window, trace.info.DELTA));
+        const FilteredView sounded = FilteredFor(state, window, held, applied);
         // The levels are shown once the work is over, also when the scaling
         // then fails (a trace that does not vary), before the failure.
         std::optional<sound::SoundLevels> levels;
@@ -44,7 +50,7 @@ void SetUpSound(AppState& state, WindowOps& window) {
         try {
             window.RunLong("Setting up the sound", [&](const Progress& progress) {
                 built = sound::BuildSound(
-                    trace, state.SoundState.WaveHeader,
+                    *sounded.trace, state.SoundState.WaveHeader,
                     [&](const sound::SoundLevels& known) { levels = known; }, progress);
             });
         } catch (const Cancelled&) {
@@ -62,6 +68,10 @@ void SetUpSound(AppState& state, WindowOps& window) {
         state.SoundState.TraceFileTitle = state.TraceFileTitle;
         state.SoundState.TraceInfo = trace.info;
         state.sound_trace = held;
+        state.sound_filter = applied;
+        if (!sounded.note.empty()) {
+            window.ShowStatus(FilterStatusText(sounded));
+        }
         window.ShowMessage(sound::RateAdviceText(trace.info.DELTA));
         if (const auto rate = sound::RecommendedPlayRate(trace.info.DELTA)) {
             window.SetCombo1Text(std::to_string(*rate));
@@ -85,6 +95,7 @@ std::optional<StartedSound> PlaySound(AppState& state, WindowOps& window, SoundP
         if (!HasSound(state)) {
             throw UserError("There is no sound to play. Press Set Up Sound first.");
         }
+        RenewFilteredSound(state, window, reading.rate);
         sound::WaveHeader header = state.SoundState.WaveHeader;
         sound::SetPlayRate(header, reading.rate);
         // A copy of every audio sample: long for a long trace.
@@ -123,6 +134,7 @@ void SaveSound(AppState& state, WindowOps& window) {
         if (state.SoundState.WaveHeader.SampleRate <= 0) {
             throw UserError("The sound has no sample rate yet. Play it at a chosen rate first.");
         }
+        RenewFilteredSound(state, window, state.SoundState.WaveHeader.SampleRate);
         const std::string name = sound::WaveFileName(state.SoundState.TraceFileTitle);
         if (psn::HoldsData(state.output_folder / name) &&
             !window.AskYesNo(OverwriteQuestion(name))) {

@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "app/filter_commands.h"
 #include "common/user_error.h"
 #include "sound/make_sound.h"
 #include "sound/play_rate.h"
@@ -39,17 +40,24 @@ sound::PlayedSound PlaySpan(AppState& state, WindowOps& window, SoundPlayer& pla
             "No playback rate can be worked out for this trace. Choose a rate in "
             "the Sound Box first.");
     }
-    if (!SoundIsOf(state, trace)) {
-        // Reads and scales every sample: long for a long trace.
+    const AppliedFilter applied = ApplyingFilter(state.filter, rate);
+    if (!SoundIsOf(state, trace) || state.sound_filter != applied) {
+        // Filters (once for the trace and filter), reads and scales every
+        // sample: long for a long trace.
+        const std::shared_ptr<const trace::LoadedTrace> held =
+            state.trace.get() == &trace ? state.trace
+                                        : std::make_shared<const trace::LoadedTrace>(trace);
+        const FilteredView sounded = FilteredFor(state, window, held, applied);
         sound::BuiltSound built;
         window.RunLong("Setting up the sound", [&](const Progress&) {
-            built = sound::BuildSound(trace, state.SoundState.WaveHeader);
+            built = sound::BuildSound(*sounded.trace, state.SoundState.WaveHeader);
         });
         state.SoundState.SoundLevels = built.levels;
         state.SoundState.WaveData = std::move(built.wave_data);
         state.SoundState.WaveHeader = built.header;
         state.SoundState.TraceFileTitle = trace.title;
         state.SoundState.TraceInfo = trace.info;
+        state.sound_filter = applied;
         window.SetEnabled(Control::PlaySound, true);
     }
     const std::vector<std::int16_t>& audio = state.SoundState.WaveData;

@@ -17,6 +17,8 @@ namespace {
 
 // Closes the trace file by letting the loaded trace go.
 void LetTraceGo(AppState& state) {
+    // The filtered samples belong to the trace that goes.
+    state.filtered = {};
     if (state.trace) {
         state.trace.reset();
         state.trace_closed = true;
@@ -118,6 +120,7 @@ void InstallTrace(AppState& state, WindowOps& window, PickedTrace&& picked) {
         // Outputs are named as after converting the segment to a SAC file.
         state.TraceFileTitle = picked.trace->title;
     }
+    state.filtered = {};
     state.trace = std::make_shared<const trace::LoadedTrace>(std::move(*picked.trace));
     ShowHeaderSummary(state, window);
     state.shown_trace = state.trace;

@@ -20,6 +20,7 @@
 #include <utility>
 
 #include "app/app_state.h"
+#include "app/filter_commands.h"
 #include "app/waveform_export.h"
 #include "common/user_error.h"
 #include "plot/spectrogram_plot.h"
@@ -107,10 +108,15 @@ std::size_t WaveformWindow::SampleCount() const {
     return summary_ ? summary_->SampleCount() : 0;
 }
 
-void WaveformWindow::ShowTrace(std::shared_ptr<const trace::LoadedTrace> trace) {
+void WaveformWindow::ShowTrace(std::shared_ptr<const trace::LoadedTrace> trace,
+                               DrawnSamples drawn) {
     StopWorker();
     ++generation_;
     trace_ = std::move(trace);
+    drawn_ = drawn.trace ? std::move(drawn.trace) : trace_;
+    filter_name_ = std::move(drawn.filter_name);
+    drawn_filter_ = drawn.filter;
+    keep_view_ = false;
     summary_.reset();
     envelope_.reset();
     problem_.clear();
@@ -129,8 +135,37 @@ void WaveformWindow::ShowTrace(std::shared_ptr<const trace::LoadedTrace> trace) 
     }
     setWindowTitle(
         QString::fromLocal8Bit(trace_->title.data(), static_cast<qsizetype>(trace_->title.size())));
+    StartSummary();
+    update();
+}
+
+void WaveformWindow::ShowDrawn(DrawnSamples drawn) {
+    if (!trace_) {
+        return;
+    }
+    StopWorker();
+    ++generation_;
+    drawn_ = drawn.trace ? std::move(drawn.trace) : trace_;
+    filter_name_ = std::move(drawn.filter_name);
+    drawn_filter_ = drawn.filter;
+    keep_view_ = summary_ != nullptr || keep_view_;
+    summary_.reset();
+    envelope_.reset();
+    problem_.clear();
+    drag_start_.reset();
+    BuildSpectrogram();
+    SyncScrollBar();
+    StartSummary();
+    update();
+}
+
+QString WaveformWindow::Heading() const {
+    return drawn_ ? FromUtf8(FilteredHeading(drawn_->title, filter_name_)) : QString();
+}
+
+void WaveformWindow::StartSummary() {
     const unsigned generation = generation_;
-    worker_ = std::jthread([this, generation, trace = trace_](std::stop_token stop) {
+    worker_ = std::jthread([this, generation, trace = drawn_](std::stop_token stop) {
         std::shared_ptr<const trace::MinMaxSummary> summary;
         QString problem;
         try {
@@ -152,7 +187,6 @@ void WaveformWindow::ShowTrace(std::shared_ptr<const trace::LoadedTrace> trace) 
             },
             Qt::QueuedConnection);
     });
-    update();
 }
 
 void WaveformWindow::SummaryBuilt(unsigned generation,
@@ -164,8 +198,10 @@ void WaveformWindow::SummaryBuilt(unsigned generation,
     summary_ = std::move(summary);
     problem_ = problem;
     if (summary_) {
-        view_ = trace::WholeTraceView(summary_->SampleCount());
+        view_ = keep_view_ ? trace::ClampView(view_, summary_->SampleCount())
+                           : trace::WholeTraceView(summary_->SampleCount());
     }
+    keep_view_ = false;
     SyncScrollBar();
     update();
 }
@@ -175,7 +211,7 @@ void WaveformWindow::BuildSpectrogram() {
         spectrogram_.Clear();
         return;
     }
-    spectrogram_.Show(trace_->samples, trace_->header.reals[sac::real::DELTA],
+    spectrogram_.Show(drawn_->samples, drawn_->header.reals[sac::real::DELTA],
                       spectrogram_choice_.settings);
 }
 
@@ -288,7 +324,7 @@ void WaveformWindow::ShowPointer(double x) {
         static_cast<std::size_t>(std::clamp(position, 0.0, static_cast<double>(SampleCount() - 1)));
     float value = std::numeric_limits<float>::quiet_NaN();
     try {
-        trace_->samples->Read(sample, std::span<float>(&value, 1));
+        drawn_->samples->Read(sample, std::span<float>(&value, 1));
     } catch (const std::exception&) {
         // The line still tells where the pointer is.
     }
@@ -392,7 +428,8 @@ void WaveformWindow::paintEvent(QPaintEvent*) {
         plot::DrawMessage(painter, whole, QString::fromUtf8("Reading…"));
         return;
     }
-    plot::PlotTrace plotted = plot::PlotTraceOf(*trace_, *summary_);
+    plot::PlotTrace plotted = plot::PlotTraceOf(*drawn_, *summary_);
+    plotted.title = FilteredHeading(drawn_->title, filter_name_);
     plotted.time_labels = time_labels_;
     const QSize area = WaveformSize();
     if (spectrogram_shown_) {
@@ -607,7 +644,7 @@ void WaveformWindow::ExportSound() {
         const auto path = ChooseExportFile(
             "Export WAVE", trace::SpanFileName(*trace_, span, ".wav"), "WAVE sound (*.wav)");
         if (path) {
-            ExportSpanSound(*trace_, span, *rate, *path);
+            ExportSpanSound(*drawn_, span, *rate, *path);
         }
     } catch (const std::exception& error) {
         ShowExportProblem(FailureReason(error));
@@ -647,7 +684,8 @@ void WaveformWindow::ExportPicture() {
             ChooseExportFile("Export Picture", trace::SpanFileName(*trace_, shown, ".png"),
                              "PNG image (*.png);;SVG drawing (*.svg)");
         if (path) {
-            plot::PlotTrace plotted = plot::PlotTraceOf(*trace_, *summary_);
+            plot::PlotTrace plotted = plot::PlotTraceOf(*drawn_, *summary_);
+            plotted.title = FilteredHeading(drawn_->title, filter_name_);
             plotted.time_labels = time_labels_;
             ExportViewPicture(plotted, view_, CanvasSize(), *path);
         }

@@ -32,6 +32,7 @@
 #include <string>
 #include <thread>
 
+#include "app/app_state.h"
 #include "app/spectrogram_pane.h"
 #include "app/waveform_host.h"
 #include "app/window_ops.h"
@@ -66,10 +67,26 @@ class WaveformWindow : public QWidget {
     WaveformWindow(const WaveformWindow&) = delete;
     WaveformWindow& operator=(const WaveformWindow&) = delete;
 
-    // Shows `trace`, whole, from scratch: any summary still being built for
-    // the trace shown before is abandoned. Null shows that nothing is loaded.
-    void ShowTrace(std::shared_ptr<const trace::LoadedTrace> trace);
+    // The samples drawn for the trace shown: the trace seen through a
+    // filter, which the heading names. No filter draws the trace itself.
+    struct DrawnSamples {
+        std::shared_ptr<const trace::LoadedTrace> trace;  // null: the trace itself
+        std::string filter_name;                          // "band-pass 1-10 Hz, ..."
+        AppliedFilter filter;
+    };
+
+    // Shows `trace`, whole, from scratch, drawing `drawn`: any summary still
+    // being built for the trace shown before is abandoned. Null shows that
+    // nothing is loaded.
+    void ShowTrace(std::shared_ptr<const trace::LoadedTrace> trace, DrawnSamples drawn = {});
     const std::shared_ptr<const trace::LoadedTrace>& Trace() const { return trace_; }
+    // Draws other samples of the trace shown (another filter), keeping the
+    // view, the selection and the cursor.
+    void ShowDrawn(DrawnSamples drawn);
+    // The samples drawn, the filter they went through, and the heading.
+    const std::shared_ptr<const trace::LoadedTrace>& DrawnTrace() const { return drawn_; }
+    const AppliedFilter& DrawnFilter() const { return drawn_filter_; }
+    QString Heading() const;
 
     // True once the summary of the shown trace is built.
     bool SummaryReady() const { return summary_ != nullptr; }
@@ -137,6 +154,8 @@ class WaveformWindow : public QWidget {
     void SummaryBuilt(unsigned generation, std::shared_ptr<const trace::MinMaxSummary> summary,
                       const QString& problem);
     void StopWorker();
+    // Builds the summary of the samples drawn on a worker thread.
+    void StartSummary();
     // Sets the view; `by_user` when the user moved it (a play then stops
     // following the cursor).
     void SetView(const trace::TraceView& view, bool by_user = true);
@@ -166,6 +185,13 @@ class WaveformWindow : public QWidget {
     QLabel* selection_label_ = nullptr;
     SaveFileChooser choose_file_;
     std::shared_ptr<const trace::LoadedTrace> trace_;
+    // What is drawn of trace_: its samples through the filter in use.
+    std::shared_ptr<const trace::LoadedTrace> drawn_;
+    std::string filter_name_;
+    AppliedFilter drawn_filter_;
+    // Set while the summary of other samples of the same trace is built:
+    // the view stays where it was.
+    bool keep_view_ = false;
     std::shared_ptr<const trace::MinMaxSummary> summary_;
     QString problem_;  // why the trace cannot be drawn, when it cannot
     trace::TraceView view_;

@@ -161,6 +161,34 @@ std::string TraceFilter::Description() const {
     return text;
 }
 
+std::string RequestDescription(const FilterRequest& request) {
+    TraceFilter described;
+    described.low = request.low;
+    described.high = request.high;
+    described.corners = request.corners;
+    described.zero_phase = request.zero_phase;
+    switch (request.kind) {
+        case FilterKind::None:
+            return "none";
+        case FilterKind::Audible: {
+            // The band itself waits for the play rate.
+            described.band = BandKind::HighPass;
+            const std::string rest = described.Description();
+            return "audible band" + rest.substr(rest.find(','));
+        }
+        case FilterKind::LowPass:
+            described.band = BandKind::LowPass;
+            break;
+        case FilterKind::HighPass:
+            described.band = BandKind::HighPass;
+            break;
+        case FilterKind::BandPass:
+            described.band = BandKind::BandPass;
+            break;
+    }
+    return described.Description();
+}
+
 TraceFilter FixFilter(const FilterRequest& request, double delta, std::optional<double> play_rate) {
     if (!std::isfinite(delta) || delta <= 0.0) {
         throw UserError("cannot filter: DELTA (the sampling interval) is not a positive number.");

@@ -32,6 +32,7 @@ struct FilterRequest {
     std::string preset;  // the preset's name when asked for by one
 
     bool Active() const { return kind != FilterKind::None; }
+    friend bool operator==(const FilterRequest&, const FilterRequest&) = default;
 };
 
 // The preset filters, in the order the window lists them.
@@ -80,6 +81,11 @@ struct TraceFilter {
 // number, a low-pass or lower corner at or above the Nyquist frequency.
 TraceFilter FixFilter(const FilterRequest& request, double delta,
                       std::optional<double> play_rate = std::nullopt);
+
+// A request in words before it is fixed for a trace, as TraceFilter's
+// Description gives it ("band-pass 1-10 Hz, 4 corners, zero phase"); the
+// audible band as "audible band, 4 corners, zero phase"; "none".
+std::string RequestDescription(const FilterRequest& request);
 
 // A frequency as short as it reads exactly: "10", "0.01", "0.7".
 std::string FrequencyText(double hertz);

@@ -167,6 +167,29 @@ TEST(FilterText, FixedForTheTraceOrRefusedForIt) {
     }
 }
 
+// A request is described before any trace fixes it, as the fixed filter
+// will be, the audible band by name.
+TEST(FilterText, RequestsAreDescribedAsTheirFilters) {
+    const struct {
+        const char* text;
+        int corners;
+        bool zero_phase;
+        const char* description;
+    } rows[] = {
+        {"none", 4, true, "none"},
+        {"local", 4, true, "band-pass 1-10 Hz, 4 corners, zero phase"},
+        {"highpass:0.5", 1, false, "high-pass 0.5 Hz, 1 corner, causal"},
+        {"lowpass:2", 2, true, "low-pass 2 Hz, 2 corners, zero phase"},
+        {"audible", 6, false, "audible band, 6 corners, causal"},
+    };
+    for (const auto& row : rows) {
+        FilterRequest request = *ReadFilterText(row.text).request;
+        request.corners = row.corners;
+        request.zero_phase = row.zero_phase;
+        EXPECT_EQ(RequestDescription(request), row.description) << row.text;
+    }
+}
+
 TEST(TraceFilter, RefusesSamplesThatAreNotFinite) {
     const TraceFilter filter = FixFilter(Request("local"), 0.01);
     const float inf = std::numeric_limits<float>::infinity();
