@@ -3,7 +3,6 @@
 
 #include <QString>
 
-#include "dsp/filtered_trace.h"
 #include "dsp/sac_output.h"
 #include "plot/plot_output.h"
 #include "sound/make_sound.h"
@@ -20,14 +19,8 @@ void ExportSpanSound(const trace::LoadedTrace& trace, trace::SampleSpan span, st
 }
 
 void ExportSpanSac(const trace::LoadedTrace& trace, trace::SampleSpan span,
-                   const std::optional<dsp::TraceFilter>& filter, const std::filesystem::path& path,
-                   const Progress& progress) {
-    if (filter) {
-        const trace::LoadedTrace filtered = dsp::FilteredTrace(trace, *filter, progress);
-        dsp::WriteSacFile(trace::SpanTrace(filtered, span), std::nullopt, path, progress);
-        return;
-    }
-    dsp::WriteSacFile(trace::SpanTrace(trace, span), std::nullopt, path, progress);
+                   const std::filesystem::path& path) {
+    dsp::WriteSacFile(trace::SpanTrace(trace, span), std::nullopt, path, Progress());
 }
 
 std::string SacExtensionFor(const trace::LoadedTrace& trace) {

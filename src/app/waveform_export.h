@@ -8,11 +8,8 @@
 #include <QSize>
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <string>
 
-#include "common/progress.h"
-#include "dsp/filter_text.h"
 #include "plot/trace_plot.h"
 #include "trace/envelope.h"
 #include "trace/loaded_trace.h"
@@ -25,16 +22,14 @@ namespace tremorline::app {
 void ExportSpanSound(const trace::LoadedTrace& trace, trace::SampleSpan span, std::int32_t rate,
                      const std::filesystem::path& path);
 
-// The samples of `span` of `trace` as a SAC file, filtered by `filter` when
-// one is given: the whole trace is filtered and then cut, so that the span's
-// samples are those drawn of the filtered trace and its edges are not the
-// filter's. A trace that is already filtered comes with no `filter`. B, E
-// and NPTS are the span's, DEPMIN, DEPMAX and DEPMEN those of the samples
-// written; the rest of the header is kept (a SAC file's own header bytes,
-// in its byte order). The trace file itself is never replaced.
+// The samples of `span` of `trace` as a SAC file: B, E and NPTS are the
+// span's, DEPMIN, DEPMAX and DEPMEN those of the samples written; the rest of
+// the header is kept (a SAC file's own header bytes, in its byte order). A
+// filtered trace (FilteredTrace) gives its filtered samples, so a span of a
+// filtered drawing is cut from the whole trace filtered, with no filter edge
+// of its own. The trace file itself is never replaced.
 void ExportSpanSac(const trace::LoadedTrace& trace, trace::SampleSpan span,
-                   const std::optional<dsp::TraceFilter>& filter, const std::filesystem::path& path,
-                   const Progress& progress = Progress());
+                   const std::filesystem::path& path);
 
 // The extension of a SAC file exported from `trace`: the trace file's own
 // ".SAC" or ".sac" where it has one, ".sac" otherwise.

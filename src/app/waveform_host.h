@@ -2,15 +2,14 @@
 #pragma once
 
 // What the waveform window asks of the main window: to play a span of the
-// trace (once or in a loop) with the Sound Box's rate, to stop, the rate a
-// span's sound is saved at and the filter a span's samples are saved through. Form1 implements it;
+// trace (once or in a loop) with the Sound Box's rate, to stop, and the
+// rate a span's sound is saved at. Form1 implements it;
 // tests use a fake.
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 
-#include "dsp/filter_text.h"
 #include "trace/loaded_trace.h"
 #include "trace/span.h"
 
@@ -30,13 +29,6 @@ class WaveformHost {
     // The rate a span's WAVE file gets: the Sound Box's, or the recommended
     // one. Nothing when neither can be had.
     virtual std::optional<std::int32_t> SoundRate() const = 0;
-    // The filter the exported SAC samples of `trace` go through: the one
-    // chosen in the Sound Box, fixed for the trace. Nothing when none is
-    // chosen, or when the window already shows `trace` filtered.
-    virtual std::optional<dsp::TraceFilter> ExportFilter(const trace::LoadedTrace& trace) const {
-        static_cast<void>(trace);
-        return std::nullopt;
-    }
 };
 
 }  // namespace tremorline::app

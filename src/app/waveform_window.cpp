@@ -661,11 +661,9 @@ void WaveformWindow::ExportSac() {
         const auto path = ChooseExportFile(
             "Export SAC", trace::SpanFileName(*trace_, span, extension), "SAC file (*.sac *.SAC)");
         if (path) {
-            // The filter hook: the Sound Box's filter where the window shows
-            // the trace as recorded.
-            const std::optional<dsp::TraceFilter> filter =
-                host_ != nullptr ? host_->ExportFilter(*trace_) : std::nullopt;
-            ExportSpanSac(*trace_, span, filter, *path);
+            // The samples drawn: filtered when a filter is chosen, the whole
+            // trace filtered before the cut.
+            ExportSpanSac(*drawn_, span, *path);
         }
     } catch (const std::exception& error) {
         ShowExportProblem(FailureReason(error));

@@ -127,11 +127,6 @@ struct FakeHost : tremorline::app::WaveformHost {
     }
     bool IsPlaying() const override { return playing; }
     std::optional<std::int32_t> SoundRate() const override { return 8000; }
-    std::optional<tremorline::dsp::TraceFilter> filter;
-    std::optional<tremorline::dsp::TraceFilter> ExportFilter(
-        const trace::LoadedTrace&) const override {
-        return filter;
-    }
 };
 
 // Word `index` of a little-endian SAC file's bytes.
@@ -419,18 +414,25 @@ class WaveformWindowTest : public QObject {
             }
         }
 
-        // With a filter chosen, the whole trace is filtered and then cut: the
-        // span's samples are those of the filtered trace written whole.
+        // Drawn filtered, the span's samples are those of the whole trace
+        // filtered, as sac --filter writes them.
         const auto loaded = Load(dir / "trace.sac");
         tremorline::dsp::FilterRequest local;
         local.kind = tremorline::dsp::FilterKind::BandPass;
         local.low = 1;
         local.high = 10;
-        host.filter = tremorline::dsp::FixFilterForTrace(*loaded, local);
+        const tremorline::dsp::TraceFilter filter =
+            tremorline::dsp::FixFilterForTrace(*loaded, local);
+        window.ShowDrawn({std::make_shared<const trace::LoadedTrace>(
+                              tremorline::dsp::FilteredTrace(*loaded, filter, {})),
+                          filter.Description(),
+                          {local, std::nullopt}});
+        QTRY_VERIFY(window.SummaryReady());
+        QCOMPARE(window.Selection(), std::optional<trace::SampleSpan>(span));
         target = dir / "filtered.sac";
         window.ExportSac();
         TempDir whole;
-        tremorline::dsp::WriteSacOutput(*loaded, host.filter, whole.path(),
+        tremorline::dsp::WriteSacOutput(*loaded, filter, whole.path(),
                                         tremorline::dsp::ExistingOutput::Replace, {}, {});
         const auto all = tremorline::testing::ReadFileBytes(whole / "trace.sac");
         const auto filtered = tremorline::testing::ReadFileBytes(target);
@@ -438,7 +440,6 @@ class WaveformWindowTest : public QObject {
         QVERIFY(std::equal(filtered.begin() + 632, filtered.end(),
                            all.begin() + 632 + 4 * static_cast<std::ptrdiff_t>(span.first)));
         QVERIFY(Real(filtered, 2) < 96.0f);
-        host.filter.reset();
 
         // The trace file itself is never replaced.
         target = dir / "trace.sac";
