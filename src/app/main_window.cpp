@@ -28,6 +28,7 @@
 #include "app/form_layout.h"
 #include "app/help_text.h"
 #include "app/long_step.h"
+#include "app/play_keys.h"
 #include "app/psn_command.h"
 #include "app/segment_chooser.h"
 #include "app/sound_box.h"
@@ -74,6 +75,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     setAcceptDrops(true);
     BuildControls();
     BuildMenus();
+    AddPlayKeys(*this, *Frame1, waveform_);
     statusBar()->setObjectName("StatusBar");
     RestoreSize();
 }

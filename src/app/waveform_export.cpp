@@ -3,6 +3,7 @@
 
 #include <QString>
 
+#include "dsp/sac_output.h"
 #include "plot/plot_output.h"
 #include "sound/make_sound.h"
 #include "sound/wave_header.h"
@@ -15,6 +16,22 @@ void ExportSpanSound(const trace::LoadedTrace& trace, trace::SampleSpan span, st
     sound::BuiltSound built = sound::BuildSound(trace::SpanTrace(trace, span), sound::WaveHeader{});
     sound::SetPlayRate(built.header, rate);
     sound::WriteWaveFile(path, built.header, built.wave_data);
+}
+
+void ExportSpanSac(const trace::LoadedTrace& trace, trace::SampleSpan span,
+                   const std::filesystem::path& path) {
+    dsp::WriteSacFile(trace::SpanTrace(trace, span), std::nullopt, path, Progress());
+}
+
+std::string SacExtensionFor(const trace::LoadedTrace& trace) {
+    const std::string& title = trace.title;
+    if (title.size() >= 4) {
+        const std::string ending = title.substr(title.size() - 4);
+        if (ending == ".SAC" || ending == ".sac") {
+            return ending;
+        }
+    }
+    return ".sac";
 }
 
 void ExportViewPicture(const plot::PlotTrace& plotted, const trace::TraceView& view, QSize size,

@@ -3,7 +3,8 @@
 
 // What the waveform window asks of the main window: to play a span of the
 // trace (once or in a loop) with the Sound Box's rate, to stop, and the
-// rate a span's sound is saved at. Form1 implements it; tests use a fake.
+// rate a span's sound is saved at. Form1 implements it;
+// tests use a fake.
 
 #include <cstdint>
 #include <memory>

@@ -48,6 +48,14 @@ QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The samples within `view` of a trace of `count` samples (at least one).
+trace::SampleSpan ShownSamples(const trace::TraceView& view, std::size_t count) {
+    const double last_position = static_cast<double>(count - 1);
+    const double first = std::clamp(std::ceil(view.first), 0.0, last_position);
+    const double last = std::clamp(std::floor(view.first + view.span), first, last_position);
+    return {static_cast<std::size_t>(first), static_cast<std::size_t>(last - first) + 1};
+}
+
 }  // namespace
 
 WaveformWindow::WaveformWindow(const SoundPlayer& player, QWidget* parent, WaveformHost* host)
@@ -582,6 +590,10 @@ void WaveformWindow::contextMenuEvent(QContextMenuEvent* event) {
         menu.addAction(selection_ ? "Export Selection as &WAVE…" : "Export View as &WAVE…", this,
                        &WaveformWindow::ExportSound);
     sound->setEnabled(drawn);
+    QAction* samples =
+        menu.addAction(selection_ ? "Export Selection as S&AC…" : "Export View as S&AC…", this,
+                       &WaveformWindow::ExportSac);
+    samples->setEnabled(drawn);
     QAction* picture =
         menu.addAction("Export View as &Picture…", this, &WaveformWindow::ExportPicture);
     picture->setEnabled(drawn);
@@ -633,6 +645,25 @@ void WaveformWindow::ExportSound() {
             "Export WAVE", trace::SpanFileName(*trace_, span, ".wav"), "WAVE sound (*.wav)");
         if (path) {
             ExportSpanSound(*drawn_, span, *rate, *path);
+        }
+    } catch (const std::exception& error) {
+        ShowExportProblem(FailureReason(error));
+    }
+}
+
+void WaveformWindow::ExportSac() {
+    if (!trace_ || !summary_ || SampleCount() == 0) {
+        return;
+    }
+    const trace::SampleSpan span = selection_.value_or(ShownSamples(view_, SampleCount()));
+    try {
+        const std::string extension = SacExtensionFor(*trace_);
+        const auto path = ChooseExportFile(
+            "Export SAC", trace::SpanFileName(*trace_, span, extension), "SAC file (*.sac *.SAC)");
+        if (path) {
+            // The samples drawn: filtered when a filter is chosen, the whole
+            // trace filtered before the cut.
+            ExportSpanSac(*drawn_, span, *path);
         }
     } catch (const std::exception& error) {
         ShowExportProblem(FailureReason(error));

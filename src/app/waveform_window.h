@@ -125,8 +125,9 @@ class WaveformWindow : public QWidget {
         const QString& caption, const QString& proposed, const QString& filter)>;
     void SetSaveFileChooser(SaveFileChooser chooser) { choose_file_ = std::move(chooser); }
     // The exports of the context menu: the selection (or the view) as a WAVE
-    // file, the view as a picture.
+    // file or a SAC file, the view as a picture.
     void ExportSound();
+    void ExportSac();
     void ExportPicture();
 
   public slots:

@@ -7,6 +7,7 @@
 
 #include "cli/batch.h"
 #include "cli/filter_options.h"
+#include "cli/span_options.h"
 #include "cli/trace_runner.h"
 #include "dsp/sac_output.h"
 
@@ -23,6 +24,9 @@ DEPMAX and DEPMEN are set from the samples written, 32-bit floats. Each
 segment of a miniSEED file is written little-endian under the name of its
 converted SAC file, IU.COLA.00.LHZ.M.2010.058.065000.SAC; without --filter
 the file is exactly the converted file, so sac also converts miniSEED.
+With --start or --end the file holds the span's samples, with B, E and NPTS
+set for them (E = B + (NPTS - 1) * DELTA) and DEPMIN, DEPMAX and DEPMEN from
+the samples written; a filter then runs over the span alone.
 
 The trace file itself is never replaced: write into another folder with
 --output-dir. An output file that already holds data is kept as it is and
@@ -49,16 +53,18 @@ void AddSacCommand(CLI::App& app) {
     struct Options {
         RunOptions run;
         FilterOptions filter;
+        SpanOptions span;
         std::string output_dir;
         bool force = false;
     };
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand("sac", kDescription);
-    command->footer(std::string(kExplanation) + kFilterOptionsExplanation + kReporting + "\n\n" +
-                    kRunOptionsHelp);
+    command->footer(std::string(kExplanation) + kFilterOptionsExplanation + kSpanExplanation +
+                    kReporting + "\n\n" + kRunOptionsHelp);
     AddRunOptions(*command, options->run,
                   "SAC (binary, either byte order) or miniSEED trace files");
     AddFilterOptions(*command, options->filter);
+    AddSpanOptions(*command, options->span);
     command
         ->add_option("--output-dir", options->output_dir,
                      "Folder for the SAC files (default: the current folder)")
@@ -67,11 +73,16 @@ void AddSacCommand(CLI::App& app) {
     command->callback([options] {
         // The audible band follows a sound's rate, which a SAC file has not.
         const dsp::FilterRequest filter = ReadFilterOptions(options->filter, AudibleBand::NoRate);
+        const std::optional<RequestedSpan> span = ReadSpanOptions(options->span);
         RequireOutputFolder(options->output_dir);
         const dsp::ExistingOutput existing =
             options->force ? dsp::ExistingOutput::Replace : dsp::ExistingOutput::Keep;
         const std::filesystem::path folder = options->output_dir;
         TraceCommand sac;
+        if (span) {
+            sac.steps.push_back(
+                [span](trace::LoadedTrace trace) { return CutToSpan(trace, span); });
+        }
         sac.output = [folder](const trace::LoadedTrace& trace) {
             return folder / dsp::SacFileName(trace.title);
         };

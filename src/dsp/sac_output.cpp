@@ -117,37 +117,50 @@ std::string SacFileName(std::string_view title) {
     return SafeOutputName(title);
 }
 
-SacOutcome WriteSacOutput(const trace::LoadedTrace& trace, const std::optional<TraceFilter>& filter,
-                          const fs::path& folder, ExistingOutput existing, const OutputNamed& named,
-                          const Progress& progress) {
-    SacOutcome outcome;
-    outcome.path = folder / SacFileName(trace.title);
-    if (named) {
-        named(outcome.path);
-    }
-    if (SameFile(outcome.path, trace.path)) {
-        throw UserError("not written: " + outcome.path.string() +
-                        " is the trace file itself; write into another folder with --output-dir");
-    }
-    if (existing == ExistingOutput::Keep && psn::HoldsData(outcome.path)) {
-        return outcome;
-    }
+namespace {
 
-    const bool from_sac_file = !trace.segment.has_value();
-    const sac::ByteOrder order = from_sac_file ? trace.order : sac::ByteOrder::Little;
-    sac::HeaderBytes header{};
-    if (from_sac_file) {
-        sac::TraceFile(trace.path).ReadAt(0, header);
-    } else {
-        header = sac::SacHeaderBytes(trace.header, order);
+// The header the file starts with: a SAC file's own header bytes, or the
+// segment's converted header, with B, E and NPTS those of the trace (a cut
+// trace has its own) and DEPMIN, DEPMAX and DEPMEN of the samples written.
+sac::HeaderBytes BaseHeader(const trace::LoadedTrace& trace, sac::ByteOrder order) {
+    if (trace.segment.has_value()) {
+        return sac::SacHeaderBytes(trace.header, order);
     }
-    const SampleSource& source = *trace.samples;
-    if (source.Count() == 0) {
+    sac::HeaderBytes header{};
+    sac::TraceFile(trace.path).ReadAt(0, header);
+    sac::PutReal(header, sac::real::B, trace.header.reals[sac::real::B], order);
+    sac::PutReal(header, sac::real::E, trace.header.reals[sac::real::E], order);
+    sac::PutInteger(header, sac::integer::NPTS, trace.header.ints[sac::integer::NPTS], order);
+    return header;
+}
+
+// Whether the trace is a part of a miniSEED segment rather than all of it.
+bool IsCutSegment(const trace::LoadedTrace& trace) {
+    return trace.segment.has_value() && trace.samples &&
+           trace.samples->Count() != static_cast<std::size_t>(trace.segment->count);
+}
+
+// Writes the file at `path`; false when `existing` is Keep and the file
+// came to hold data meanwhile. With `levels_always`, DEPMIN, DEPMAX and
+// DEPMEN are set even for a whole unfiltered segment.
+bool WriteSac(const trace::LoadedTrace& trace, const std::optional<TraceFilter>& filter,
+              const fs::path& path, ExistingOutput existing, bool levels_always,
+              const Progress& progress) {
+    if (SameFile(path, trace.path)) {
+        throw UserError("not written: " + path.string() +
+                        " is the trace file itself; choose another name.");
+    }
+    if (!trace.samples || trace.samples->Count() == 0) {
         throw UserError("not written: the trace has no samples.");
     }
-    // The converted file of an unfiltered segment is left exactly as the
-    // conversion writes it.
-    const bool set_range = from_sac_file || filter.has_value();
+    const bool from_sac_file = !trace.segment.has_value();
+    const sac::ByteOrder order = from_sac_file ? trace.order : sac::ByteOrder::Little;
+    sac::HeaderBytes header = BaseHeader(trace, order);
+    const SampleSource& source = *trace.samples;
+    // The converted file of a whole unfiltered segment is left exactly as
+    // the conversion writes it.
+    const bool set_range =
+        levels_always || from_sac_file || filter.has_value() || IsCutSegment(trace);
 
     DependentRange range;
     std::optional<DoubleBuffer> filtered;
@@ -170,7 +183,7 @@ SacOutcome WriteSacOutput(const trace::LoadedTrace& trace, const std::optional<T
         range.PutInto(header, order);
     }
 
-    AtomicFile file(outcome.path);
+    AtomicFile file(path);
     file.Write(std::span<const unsigned char>(header));
     SampleWriter writer(file, order);
     if (!filter) {
@@ -182,14 +195,37 @@ SacOutcome WriteSacOutput(const trace::LoadedTrace& trace, const std::optional<T
             source, *filter, mean, [&](std::span<const double> block) { writer.Write(block); },
             progress);
     }
-    if (existing == ExistingOutput::Keep && !file.CommitIfFree()) {
+    if (existing == ExistingOutput::Keep) {
+        return file.CommitIfFree();
+    }
+    file.Commit();
+    return true;
+}
+
+}  // namespace
+
+SacOutcome WriteSacOutput(const trace::LoadedTrace& trace, const std::optional<TraceFilter>& filter,
+                          const fs::path& folder, ExistingOutput existing, const OutputNamed& named,
+                          const Progress& progress) {
+    SacOutcome outcome;
+    outcome.path = folder / SacFileName(trace.title);
+    if (named) {
+        named(outcome.path);
+    }
+    if (SameFile(outcome.path, trace.path)) {
+        throw UserError("not written: " + outcome.path.string() +
+                        " is the trace file itself; write into another folder with --output-dir");
+    }
+    if (existing == ExistingOutput::Keep && psn::HoldsData(outcome.path)) {
         return outcome;
     }
-    if (existing == ExistingOutput::Replace) {
-        file.Commit();
-    }
-    outcome.written = true;
+    outcome.written = WriteSac(trace, filter, outcome.path, existing, false, progress);
     return outcome;
+}
+
+void WriteSacFile(const trace::LoadedTrace& trace, const std::optional<TraceFilter>& filter,
+                  const fs::path& path, const Progress& progress) {
+    WriteSac(trace, filter, path, ExistingOutput::Replace, true, progress);
 }
 
 }  // namespace tremorline::dsp

@@ -5,10 +5,12 @@
 // can go on to any other program.
 //
 // A trace read from a SAC file keeps the file's name, byte order and header
-// bytes; only DEPMIN, DEPMAX and DEPMEN are set from the samples written. A
+// bytes; only DEPMIN, DEPMAX and DEPMEN are set from the samples written,
+// and B, E and NPTS from the trace (a trace cut to a span has its own). A
 // miniSEED segment is written little-endian under the name and with the
-// header its usual conversion to SAC gives; unfiltered, the file is that
-// conversion's byte for byte (which leaves DEPMIN, DEPMAX and DEPMEN unset).
+// header its usual conversion to SAC gives; a whole unfiltered segment is
+// that conversion's file byte for byte (which leaves DEPMIN, DEPMAX and
+// DEPMEN unset).
 
 #include <filesystem>
 #include <functional>
@@ -47,5 +49,12 @@ using OutputNamed = std::function<void(const std::filesystem::path& path)>;
 SacOutcome WriteSacOutput(const trace::LoadedTrace& trace, const std::optional<TraceFilter>& filter,
                           const std::filesystem::path& folder, ExistingOutput existing,
                           const OutputNamed& named, const Progress& progress);
+
+// Writes the trace, filtered by `filter` when given, to `path`, whole or
+// not at all, replacing any file there but the trace file itself (which it
+// refuses). DEPMIN, DEPMAX and DEPMEN are always those of the samples
+// written. Throws UserError as WriteSacOutput does.
+void WriteSacFile(const trace::LoadedTrace& trace, const std::optional<TraceFilter>& filter,
+                  const std::filesystem::path& path, const Progress& progress);
 
 }  // namespace tremorline::dsp

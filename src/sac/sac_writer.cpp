@@ -37,6 +37,10 @@ void PutReal(HeaderBytes& bytes, std::size_t index, float value, ByteOrder order
     PutWord(bytes, 4 * index, std::bit_cast<std::uint32_t>(value), order);
 }
 
+void PutInteger(HeaderBytes& bytes, std::size_t index, std::int32_t value, ByteOrder order) {
+    PutWord(bytes, kIntegerOffset + 4 * index, std::bit_cast<std::uint32_t>(value), order);
+}
+
 std::int32_t GetInteger(const HeaderBytes& bytes, std::size_t index, ByteOrder order) {
     const std::uint32_t word = LoadLE32(bytes.data() + kIntegerOffset + 4 * index);
     return std::bit_cast<std::int32_t>(order == ByteOrder::Big ? ByteSwap32(word) : word);

@@ -27,6 +27,9 @@ HeaderBytes SacHeaderBytes(const SacHeader& header, ByteOrder order);
 // Puts `value` into real field `index` of header bytes in `order`.
 void PutReal(HeaderBytes& bytes, std::size_t index, float value, ByteOrder order);
 
+// Puts `value` into integer field `index` of header bytes in `order`.
+void PutInteger(HeaderBytes& bytes, std::size_t index, std::int32_t value, ByteOrder order);
+
 // The integer field `index` of header bytes in `order`.
 std::int32_t GetInteger(const HeaderBytes& bytes, std::size_t index, ByteOrder order);
 

@@ -206,10 +206,19 @@ SampleSpan RequireSamplesBetween(const LoadedTrace& trace, double start, double 
     const std::size_t count = trace.samples ? trace.samples->Count() : 0;
     const SampleSpan span = SamplesBetween(scale, count, start, end);
     if (span.count == 0) {
-        const auto edge = [](double seconds) {
-            return std::isfinite(seconds) ? SecondsText(seconds) : std::string("the trace's edge");
-        };
-        throw UserError("No sample falls between " + edge(start) + " and " + edge(end) +
+        if (count == 0) {
+            throw UserError("The trace has no samples, so no span of it can be taken.");
+        }
+        // A span open at one end is told by its other edge alone.
+        std::string where;
+        if (std::isfinite(start) && std::isfinite(end)) {
+            where = "between " + SecondsText(start) + " and " + SecondsText(end);
+        } else if (std::isfinite(start)) {
+            where = "at or later than " + SecondsText(start);
+        } else {
+            where = "at or earlier than " + SecondsText(end);
+        }
+        throw UserError("No sample falls " + where +
                         " s after the reference time: the trace lies " + TraceExtentText(trace) +
                         ".");
     }
@@ -233,12 +242,20 @@ void SpanSampleSource::Read(std::size_t first, std::span<float> out) const {
 }
 
 LoadedTrace SpanTrace(const LoadedTrace& trace, SampleSpan span) {
+    const std::size_t whole = trace.samples ? trace.samples->Count() : 0;
+    if (span.first == 0 && span.count == whole && whole > 0) {
+        // All of it: the trace as it is, its header to the last bit.
+        return trace;
+    }
     LoadedTrace cut = trace;
     cut.samples = std::make_shared<SpanSampleSource>(trace.samples, span);
     const TimeScale scale = TraceTimeScale(trace.info.B, trace.info.DELTA);
     const std::size_t last = span.count > 0 ? span.first + span.count - 1 : span.first;
+    // E follows from the cut's own B, DELTA and NPTS, as a reader of the cut
+    // header works it out: B + (NPTS - 1) * DELTA, rounded once.
     const float begin = RoundToSingle(scale.SecondsAt(static_cast<double>(span.first)));
-    const float end = RoundToSingle(scale.SecondsAt(static_cast<double>(last)));
+    const float end = RoundToSingle(static_cast<double>(begin) +
+                                    static_cast<double>(last - span.first) * scale.delta);
     const std::int32_t npts = NarrowWhole<std::int32_t>(static_cast<double>(span.count))
                                   .value_or(std::numeric_limits<std::int32_t>::max());
     auto& reals = cut.header.reals;

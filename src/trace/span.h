@@ -90,10 +90,11 @@ class SpanSampleSource final : public SampleSource {
 
 // The trace made of the samples in `span` of `trace`, as a trace cut to that
 // span would be: its samples are a view of the trace's (SpanSampleSource),
-// B and E are the times of its first and last sample and NPTS its count, in
-// the header and in TraceInfo alike. DEPMIN, DEPMAX and DEPMEN become
+// B is the time of its first sample, NPTS its count and E B + (NPTS - 1) *
+// DELTA, in the header and in TraceInfo alike. DEPMIN, DEPMAX and DEPMEN become
 // undefined until the samples are read (SetDependentLevels); the rest of the
-// header, the path and the title are kept.
+// header, the path and the title are kept. A span of all the samples gives
+// the trace itself.
 LoadedTrace SpanTrace(const LoadedTrace& trace, SampleSpan span);
 
 // Sets DEPMIN, DEPMAX and DEPMEN of `header` from `samples`: the extremes and

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 // The real program's waveform window on an X server, with the real player
 // into a null sink of its own: Space there starts a sound that the sink's
-// monitor hears, and Escape there stops it. Run by ctest under xvfb-run,
+// monitor hears, and Escape there stops it; Space plays and stops from the
+// main window as well. Run by ctest under xvfb-run,
 // through audio_e2e.sh --with-sink.
 
 #include <QAction>
 #include <QAudioDevice>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QMediaDevices>
 #include <QMessageBox>
 #include <QProcess>
@@ -114,6 +116,32 @@ class WaveformSoundTest : public QObject {
         QVERIFY(!stop->isEnabled());
         // Silence from then on: what was on its way out drains within moments.
         QTRY_VERIFY_WITH_TIMEOUT(recorder.SilentInARow() > kRate / 2, 5000);
+
+        // Space in the main window plays and stops too, even on a focused
+        // button (which it does not press: that would start the sound again);
+        // the rate's field takes Space as text.
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto* play = window.findChild<QPushButton*>("PlaySound");
+        play->setFocus();
+        const qsizetype heard = recorder.Sounding();
+        QTest::keyClick(play, Qt::Key_Space);
+        QVERIFY(stop->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.Sounding() > heard + kRate / 10, 5000);
+        QTest::keyClick(play, Qt::Key_Space);
+        QVERIFY(!stop->isEnabled());
+        QTest::keyClick(play, Qt::Key_Space, Qt::ShiftModifier);  // no selection to loop
+        QVERIFY(!stop->isEnabled());
+        QTest::keyClick(combo->lineEdit(), Qt::Key_Space);
+        QVERIFY(!stop->isEnabled());
+        QCOMPARE(combo->currentText(), QString("20 "));
+        // A focused button is pressed with Return.
+        combo->setEditText("20");
+        play->setFocus();
+        QTest::keyClick(play, Qt::Key_Return);
+        QVERIFY(stop->isEnabled());
+        QTest::keyClick(play, Qt::Key_Escape);
+        QVERIFY(!stop->isEnabled());
     }
 };
 

@@ -15,12 +15,17 @@
 #include <QUrl>
 #include <QWheelEvent>
 #include <QtTest>
+#include <algorithm>
+#include <bit>
 #include <memory>
 #include <vector>
 
 #include "app/main_window.h"
 #include "app/waveform_host.h"
 #include "app/waveform_window.h"
+#include "common/byte_order.h"
+#include "dsp/filtered_trace.h"
+#include "dsp/sac_output.h"
 #include "plot/trace_plot.h"
 #include "sound/make_sound.h"
 #include "sound/wave_image.h"
@@ -123,6 +128,15 @@ struct FakeHost : tremorline::app::WaveformHost {
     bool IsPlaying() const override { return playing; }
     std::optional<std::int32_t> SoundRate() const override { return 8000; }
 };
+
+// Word `index` of a little-endian SAC file's bytes.
+std::uint32_t Word(const std::vector<unsigned char>& bytes, std::size_t index) {
+    return tremorline::LoadLE32(bytes.data() + 4 * index);
+}
+
+float Real(const std::vector<unsigned char>& bytes, std::size_t index) {
+    return std::bit_cast<float>(Word(bytes, index));
+}
 
 }  // namespace
 
@@ -327,8 +341,9 @@ class WaveformWindowTest : public QObject {
         QVERIFY(window.findChild<QLabel*>("lblSelection")->text().isEmpty());
     }
 
-    // The selection is exported as the sound of just its samples, under a
-    // name after the trace and the span; the view as a picture.
+    // The selection is exported as the sound of just its samples, or as a
+    // SAC file of them, under a name after the trace and the span; the view
+    // as a picture.
     void exportsTheSelectionAndTheView() {
         TempDir dir;
         FakePlayer player;
@@ -370,6 +385,67 @@ class WaveformWindowTest : public QObject {
         tremorline::sound::WriteWaveFile(other / "expected.wav", sound.header, sound.wave_data);
         QCOMPARE(tremorline::testing::ReadFileBytes(target),
                  tremorline::testing::ReadFileBytes(other / "expected.wav"));
+
+        // As SAC: just those samples, with the span's B, E, NPTS and levels
+        // and the rest of the trace file's header.
+        target = dir / "chosen.sac";
+        window.ExportSac();
+        QVERIFY2(
+            proposed.back().endsWith(".sac") && proposed.back().contains("/trace_20050201T0304"),
+            qPrintable(proposed.back()));
+        const auto original = tremorline::testing::ReadFileBytes(dir / "trace.sac");
+        const auto cut = tremorline::testing::ReadFileBytes(target);
+        constexpr std::size_t kSamplesAt = 632 / 4;
+        QCOMPARE(cut.size(), 632 + 4 * span.count);
+        QVERIFY(std::equal(cut.begin() + 632, cut.end(),
+                           original.begin() + 632 + 4 * static_cast<std::ptrdiff_t>(span.first)));
+        const double delta = Real(original, 0);
+        const auto begin = static_cast<float>(static_cast<double>(Real(original, 5)) +
+                                              static_cast<double>(span.first) * delta);
+        QCOMPARE(Real(cut, 5), begin);
+        QCOMPARE(Real(cut, 6), static_cast<float>(static_cast<double>(begin) +
+                                                  static_cast<double>(span.count - 1) * delta));
+        QCOMPARE(Word(cut, 79), static_cast<std::uint32_t>(span.count));
+        QCOMPARE(Real(cut, 1), 0.0f);   // DEPMIN: the span holds a whole cycle of 0 to 96
+        QCOMPARE(Real(cut, 2), 96.0f);  // DEPMAX
+        for (std::size_t w = 0; w < kSamplesAt; ++w) {
+            if (w != 1 && w != 2 && w != 5 && w != 6 && w != 56 && w != 79) {
+                QCOMPARE(Word(cut, w), Word(original, w));
+            }
+        }
+
+        // Drawn filtered, the span's samples are those of the whole trace
+        // filtered, as sac --filter writes them.
+        const auto loaded = Load(dir / "trace.sac");
+        tremorline::dsp::FilterRequest local;
+        local.kind = tremorline::dsp::FilterKind::BandPass;
+        local.low = 1;
+        local.high = 10;
+        const tremorline::dsp::TraceFilter filter =
+            tremorline::dsp::FixFilterForTrace(*loaded, local);
+        window.ShowDrawn({std::make_shared<const trace::LoadedTrace>(
+                              tremorline::dsp::FilteredTrace(*loaded, filter, {})),
+                          filter.Description(),
+                          {local, std::nullopt}});
+        QTRY_VERIFY(window.SummaryReady());
+        QCOMPARE(window.Selection(), std::optional<trace::SampleSpan>(span));
+        target = dir / "filtered.sac";
+        window.ExportSac();
+        TempDir whole;
+        tremorline::dsp::WriteSacOutput(*loaded, filter, whole.path(),
+                                        tremorline::dsp::ExistingOutput::Replace, {}, {});
+        const auto all = tremorline::testing::ReadFileBytes(whole / "trace.sac");
+        const auto filtered = tremorline::testing::ReadFileBytes(target);
+        QCOMPARE(filtered.size(), 632 + 4 * span.count);
+        QVERIFY(std::equal(filtered.begin() + 632, filtered.end(),
+                           all.begin() + 632 + 4 * static_cast<std::ptrdiff_t>(span.first)));
+        QVERIFY(Real(filtered, 2) < 96.0f);
+
+        // The trace file itself is never replaced.
+        target = dir / "trace.sac";
+        AnswerDialogs({});
+        window.ExportSac();
+        QCOMPARE(tremorline::testing::ReadFileBytes(target), original);
 
         target = dir / "view.svg";
         window.ExportPicture();
