@@ -252,4 +252,9 @@ std::optional<std::int32_t> SoundBox::SoundRate() const {
     return SoundBoxRate(window_, state_.trace ? state_.trace->info.DELTA : 0.0f);
 }
 
+void SoundBox::RunExport(const std::string& title,
+                         const std::function<void(const Progress&)>& work) {
+    window_.RunLong(title, work);
+}
+
 }  // namespace tremorline::app

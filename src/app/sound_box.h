@@ -63,6 +63,8 @@ class SoundBox : public QGroupBox, public WaveformHost {
     void StopPlaying() override;
     bool IsPlaying() const override;
     std::optional<std::int32_t> SoundRate() const override;
+    void RunExport(const std::string& title,
+                   const std::function<void(const Progress&)>& work) override;
 
   public slots:
     // Stop Sound's state and the position line, after every change of the

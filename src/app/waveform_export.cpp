@@ -3,6 +3,7 @@
 
 #include <QString>
 
+#include "common/progress_stage.h"
 #include "dsp/sac_output.h"
 #include "plot/plot_output.h"
 #include "sound/make_sound.h"
@@ -12,15 +13,16 @@
 namespace tremorline::app {
 
 void ExportSpanSound(const trace::LoadedTrace& trace, trace::SampleSpan span, std::int32_t rate,
-                     const std::filesystem::path& path) {
-    sound::BuiltSound built = sound::BuildSound(trace::SpanTrace(trace, span), sound::WaveHeader{});
+                     const std::filesystem::path& path, const Progress& progress) {
+    sound::BuiltSound built =
+        sound::BuildSound(trace::SpanTrace(trace, span), sound::WaveHeader{}, {}, progress);
     sound::SetPlayRate(built.header, rate);
-    sound::WriteWaveFile(path, built.header, built.wave_data);
+    sound::WriteWaveFile(path, built.header, built.wave_data, ProgressStage(progress, 0, 0));
 }
 
 void ExportSpanSac(const trace::LoadedTrace& trace, trace::SampleSpan span,
-                   const std::filesystem::path& path) {
-    dsp::WriteSacFile(trace::SpanTrace(trace, span), std::nullopt, path, Progress());
+                   const std::filesystem::path& path, const Progress& progress) {
+    dsp::WriteSacFile(trace::SpanTrace(trace, span), std::nullopt, path, progress);
 }
 
 std::string SacExtensionFor(const trace::LoadedTrace& trace) {

@@ -3,13 +3,16 @@
 
 // What the waveform window exports of a span or of its view: the span's
 // sound, its samples as a SAC file, the view's picture. Each writes its file whole or not at all
-// and throws UserError, with a sentence for the user, when it cannot.
+// and throws UserError, with a sentence for the user, when it cannot. The
+// sound and the samples report to a Progress, whose stop throws Cancelled
+// and leaves no file.
 
 #include <QSize>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 
+#include "common/progress.h"
 #include "plot/trace_plot.h"
 #include "trace/envelope.h"
 #include "trace/loaded_trace.h"
@@ -20,7 +23,7 @@ namespace tremorline::app {
 // The WAVE file of the samples of `span` alone, levelled on them, at
 // `rate`: byte for byte the file of a trace holding just those samples.
 void ExportSpanSound(const trace::LoadedTrace& trace, trace::SampleSpan span, std::int32_t rate,
-                     const std::filesystem::path& path);
+                     const std::filesystem::path& path, const Progress& progress = Progress());
 
 // The samples of `span` of `trace` as a SAC file: B, E and NPTS are the
 // span's, DEPMIN, DEPMAX and DEPMEN those of the samples written; the rest of
@@ -29,7 +32,7 @@ void ExportSpanSound(const trace::LoadedTrace& trace, trace::SampleSpan span, st
 // filtered drawing is cut from the whole trace filtered, with no filter edge
 // of its own. The trace file itself is never replaced.
 void ExportSpanSac(const trace::LoadedTrace& trace, trace::SampleSpan span,
-                   const std::filesystem::path& path);
+                   const std::filesystem::path& path, const Progress& progress = Progress());
 
 // The extension of a SAC file exported from `trace`: the trace file's own
 // ".SAC" or ".sac" where it has one, ".sac" otherwise.

@@ -3,12 +3,16 @@
 
 // What the waveform window asks of the main window: to play a span of the
 // trace (once or in a loop) with the Sound Box's rate, to stop, and the
-// rate a span's sound is saved at. Form1 implements it;
-// tests use a fake.
+// rate a span's sound is saved at, and where an export's work runs. The
+// Sound Box implements it; tests use a fake.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+
+#include "common/progress.h"
 
 #include "trace/loaded_trace.h"
 #include "trace/span.h"
@@ -29,6 +33,13 @@ class WaveformHost {
     // The rate a span's WAVE file gets: the Sound Box's, or the recommended
     // one. Nothing when neither can be had.
     virtual std::optional<std::int32_t> SoundRate() const = 0;
+    // Runs an export's work, which may be long for a long span: the main
+    // window runs it off the window's thread with progress and Cancel
+    // (a cancel throws Cancelled here). Without a main window it simply runs.
+    virtual void RunExport(const std::string& /*title*/,
+                           const std::function<void(const Progress&)>& work) {
+        work(Progress());
+    }
 };
 
 }  // namespace tremorline::app

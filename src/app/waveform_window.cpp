@@ -626,28 +626,44 @@ void WaveformWindow::ShowExportProblem(const std::string& problem) {
     QMessageBox::warning(this, "Tremorline", FromUtf8(problem));
 }
 
-void WaveformWindow::ExportSound() {
-    if (!trace_ || !summary_) {
-        return;
-    }
-    const trace::SampleSpan span = selection_.value_or(trace::SampleSpan{
-        static_cast<std::size_t>(std::ceil(view_.first)),
-        static_cast<std::size_t>(std::ceil(view_.first + view_.span) - std::ceil(view_.first))});
+trace::SampleSpan WaveformWindow::ExportedSpan() const {
+    return selection_.value_or(ShownSamples(view_, SampleCount()));
+}
+
+void WaveformWindow::RunExport(const std::string& title,
+                               const std::function<void(const Progress&)>& work) {
     try {
-        const std::optional<std::int32_t> rate =
-            host_ != nullptr ? host_->SoundRate() : std::nullopt;
-        if (!rate) {
-            throw UserError(
-                "No playback rate can be worked out for this trace. Choose a rate "
-                "in the Sound Box first.");
+        if (host_ != nullptr) {
+            host_->RunExport(title, work);
+        } else {
+            work(Progress());
         }
-        const auto path = ChooseExportFile(
-            "Export WAVE", trace::SpanFileName(*trace_, span, ".wav"), "WAVE sound (*.wav)");
-        if (path) {
-            ExportSpanSound(*drawn_, span, *rate, *path);
-        }
+    } catch (const Cancelled&) {
+        // The user stopped it: no file, nothing to say.
     } catch (const std::exception& error) {
         ShowExportProblem(FailureReason(error));
+    }
+}
+
+void WaveformWindow::ExportSound() {
+    if (!trace_ || !summary_ || SampleCount() == 0) {
+        return;
+    }
+    const trace::SampleSpan span = ExportedSpan();
+    const std::optional<std::int32_t> rate = host_ != nullptr ? host_->SoundRate() : std::nullopt;
+    if (!rate) {
+        ShowExportProblem(
+            "No playback rate can be worked out for this trace. Choose a rate in the Sound Box "
+            "first.");
+        return;
+    }
+    const auto path = ChooseExportFile("Export WAVE", trace::SpanFileName(*trace_, span, ".wav"),
+                                       "WAVE sound (*.wav)");
+    if (path) {
+        const std::shared_ptr<const trace::LoadedTrace> drawn = drawn_;
+        RunExport("Exporting the sound", [&](const Progress& progress) {
+            ExportSpanSound(*drawn, span, *rate, *path, progress);
+        });
     }
 }
 
@@ -655,40 +671,36 @@ void WaveformWindow::ExportSac() {
     if (!trace_ || !summary_ || SampleCount() == 0) {
         return;
     }
-    const trace::SampleSpan span = selection_.value_or(ShownSamples(view_, SampleCount()));
-    try {
-        const std::string extension = SacExtensionFor(*trace_);
-        const auto path = ChooseExportFile(
-            "Export SAC", trace::SpanFileName(*trace_, span, extension), "SAC file (*.sac *.SAC)");
-        if (path) {
-            // The samples drawn: filtered when a filter is chosen, the whole
-            // trace filtered before the cut.
-            ExportSpanSac(*drawn_, span, *path);
-        }
-    } catch (const std::exception& error) {
-        ShowExportProblem(FailureReason(error));
+    const trace::SampleSpan span = ExportedSpan();
+    const auto path =
+        ChooseExportFile("Export SAC", trace::SpanFileName(*trace_, span, SacExtensionFor(*trace_)),
+                         "SAC file (*.sac *.SAC)");
+    if (path) {
+        // The samples drawn: filtered when a filter is chosen, the whole
+        // trace filtered before the cut.
+        const std::shared_ptr<const trace::LoadedTrace> drawn = drawn_;
+        RunExport("Exporting the samples",
+                  [&](const Progress& progress) { ExportSpanSac(*drawn, span, *path, progress); });
     }
 }
 
 void WaveformWindow::ExportPicture() {
-    if (!trace_ || !summary_) {
+    if (!trace_ || !summary_ || SampleCount() == 0) {
         return;
     }
-    const trace::SampleSpan shown{
-        static_cast<std::size_t>(std::ceil(view_.first)),
-        static_cast<std::size_t>(std::ceil(view_.first + view_.span) - std::ceil(view_.first))};
-    try {
-        const auto path =
-            ChooseExportFile("Export Picture", trace::SpanFileName(*trace_, shown, ".png"),
-                             "PNG image (*.png);;SVG drawing (*.svg)");
-        if (path) {
+    const trace::SampleSpan shown = ShownSamples(view_, SampleCount());
+    const auto path =
+        ChooseExportFile("Export Picture", trace::SpanFileName(*trace_, shown, ".png"),
+                         "PNG image (*.png);;SVG drawing (*.svg)");
+    if (path) {
+        try {
             plot::PlotTrace plotted = plot::PlotTraceOf(*drawn_, *summary_);
             plotted.title = FilteredHeading(drawn_->title, filter_name_);
             plotted.time_labels = time_labels_;
             ExportViewPicture(plotted, view_, CanvasSize(), *path);
+        } catch (const std::exception& error) {
+            ShowExportProblem(FailureReason(error));
         }
-    } catch (const std::exception& error) {
-        ShowExportProblem(FailureReason(error));
     }
 }
 

@@ -129,6 +129,11 @@ class WaveformWindow : public QWidget {
     void ExportSound();
     void ExportSac();
     void ExportPicture();
+    // The selection, or the samples in view without one.
+    trace::SampleSpan ExportedSpan() const;
+    // An export's work, through the host's long step; a failure is shown,
+    // a cancel says nothing.
+    void RunExport(const std::string& title, const std::function<void(const Progress&)>& work);
 
   public slots:
     // A sound made from `sound_trace`, starting at its sample `first_sample`

@@ -17,7 +17,10 @@
 #include <QtTest>
 #include <algorithm>
 #include <bit>
+#include <functional>
 #include <memory>
+#include <stop_token>
+#include <string>
 #include <vector>
 
 #include "app/main_window.h"
@@ -127,6 +130,19 @@ struct FakeHost : tremorline::app::WaveformHost {
     }
     bool IsPlaying() const override { return playing; }
     std::optional<std::int32_t> SoundRate() const override { return 8000; }
+    // Exports run here as in the main window's long step; with `cancel`,
+    // as if the user pressed Cancel at once.
+    std::vector<std::string> exports;
+    bool cancel = false;
+    void RunExport(const std::string& title,
+                   const std::function<void(const tremorline::Progress&)>& work) override {
+        exports.push_back(title);
+        std::stop_source stop;
+        if (cancel) {
+            stop.request_stop();
+        }
+        work(tremorline::Progress(stop.get_token()));
+    }
 };
 
 // Word `index` of a little-endian SAC file's bytes.
@@ -440,6 +456,19 @@ class WaveformWindowTest : public QObject {
         QVERIFY(std::equal(filtered.begin() + 632, filtered.end(),
                            all.begin() + 632 + 4 * static_cast<std::ptrdiff_t>(span.first)));
         QVERIFY(Real(filtered, 2) < 96.0f);
+
+        // Both ran as long steps; a cancelled one leaves no file and says
+        // nothing.
+        QCOMPARE(host.exports.size(), std::size_t{3});
+        host.cancel = true;
+        target = dir / "cancelled.sac";
+        window.ExportSac();
+        QVERIFY(!std::filesystem::exists(target));
+        target = dir / "cancelled.wav";
+        window.ExportSound();
+        QVERIFY(!std::filesystem::exists(target));
+        QCOMPARE(host.exports.size(), std::size_t{5});
+        host.cancel = false;
 
         // The trace file itself is never replaced.
         target = dir / "trace.sac";
