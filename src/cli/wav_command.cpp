@@ -127,20 +127,18 @@ void AddWavCommand(CLI::App& app) {
         };
         wav.make = [folder, rate, force, filter](const trace::LoadedTrace& trace,
                                                  const std::filesystem::path& path, TraceLog& log) {
-            // A file that will be kept is known before any time goes into
-            // filtering.
-            if (filter.Active() && !force && HoldsData(path)) {
+            // A filter the trace cannot take fails it; a file that will be
+            // kept is known before any time goes into filtering.
+            const std::optional<dsp::TraceFilter> fixed = FixFilterOption(trace, filter, rate, log);
+            if (fixed && !force && HoldsData(path)) {
                 return TraceStatus::Kept;
             }
             // The filtered samples are written by the same two passes, so the
             // file is the one those samples would give unfiltered. A one-pass
             // filter is worked out afresh for each pass and needs no memory
             // for the trace; a zero-phase one holds the filtered trace.
-            const std::optional<dsp::TraceFilter> fixed = FixFilterOption(trace, filter, rate, log);
             const trace::LoadedTrace sounded =
-                !fixed              ? trace
-                : fixed->zero_phase ? dsp::FilteredTrace(trace, *fixed, Progress{})
-                                    : dsp::StreamedCausalTrace(trace, *fixed, Progress{});
+                fixed ? dsp::FilteredForReading(trace, *fixed, Progress{}) : trace;
             const sound::SoundFileOutcome outcome =
                 sound::WriteTraceSoundFile(sounded, rate, folder, [force] { return force; });
             return outcome.written ? TraceStatus::Written : TraceStatus::Kept;

@@ -98,8 +98,11 @@ trace::LoadedTrace FilteredTrace(const trace::LoadedTrace& trace, const TraceFil
     return filtered;
 }
 
-trace::LoadedTrace StreamedCausalTrace(const trace::LoadedTrace& trace, const TraceFilter& filter,
-                                       const Progress& progress) {
+trace::LoadedTrace FilteredForReading(const trace::LoadedTrace& trace, const TraceFilter& filter,
+                                      const Progress& progress) {
+    if (filter.zero_phase) {
+        return FilteredTrace(trace, filter, progress);
+    }
     const double mean = CheckedMean(*trace.samples, progress);
     trace::LoadedTrace filtered = trace;
     filtered.samples = std::make_shared<CausalFilteredSource>(trace.samples, filter.sections, mean);

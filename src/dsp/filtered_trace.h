@@ -25,16 +25,14 @@ TraceFilter FixFilterForTrace(const trace::LoadedTrace& trace, const FilterReque
 trace::LoadedTrace FilteredTrace(const trace::LoadedTrace& trace, const TraceFilter& filter,
                                  const Progress& progress);
 
-// The trace seen through a one-pass filter whose samples are worked out as
-// they are read, so that a trace of any length is filtered in a few
-// megabytes. Made for reading from the first sample to the last, once or
-// several times over (each reading from the start begins afresh); reading
-// further back than the last read filters again from the first sample. The
-// header is the trace's own: DEPMIN, DEPMAX and DEPMEN are not those of the
-// filtered samples. Takes one pass over the samples for their mean; throws
-// UserError when they cannot be read or are not all finite, and `filter`
-// must be causal (one pass).
-trace::LoadedTrace StreamedCausalTrace(const trace::LoadedTrace& trace, const TraceFilter& filter,
-                                       const Progress& progress);
+// The trace seen through `filter`, for reading from the first sample to the
+// last, once or several times over. A one-pass filter's samples are worked
+// out as they are read, so that a trace of any length is filtered in a few
+// megabytes (reading further back than the last read filters again from the
+// first sample; the header's DEPMIN, DEPMAX and DEPMEN stay the trace's). A
+// zero-phase filter needs the whole trace at once: that is FilteredTrace.
+// Throws UserError when the samples cannot be read or are not all finite.
+trace::LoadedTrace FilteredForReading(const trace::LoadedTrace& trace, const TraceFilter& filter,
+                                      const Progress& progress);
 
 }  // namespace tremorline::dsp

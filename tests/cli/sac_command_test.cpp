@@ -363,8 +363,9 @@ TEST(CliSac, WavFilterSoundsTheFilteredSamples) {
         EXPECT_EQ(direct, ReadFileBytes(dir / "via-sac" / "t.wav"));
     }
 
-    // A file that will be kept is seen before the trace is filtered: one the
-    // filter would refuse (a sample not a number) is reported as kept.
+    // A file that will be kept is seen before the samples are filtered: a
+    // trace whose samples the filter would refuse (one not a number) is
+    // reported as kept.
     fs::create_directories(dir / "bad");
     SacBuilder()
         .Samples({1, std::numeric_limits<float>::quiet_NaN(), 2})
@@ -375,6 +376,12 @@ TEST(CliSac, WavFilterSoundsTheFilteredSamples) {
                                    "--filter", "local", "--output-dir", (dir / "direct").string()});
     EXPECT_EQ(kept.status, 0) << kept.err;
     EXPECT_NE(kept.out.find(": kept "), std::string::npos) << kept.out;
+    EXPECT_EQ(ReadFileBytes(dir / "direct" / "t.wav"), before);
+    // A filter the trace cannot take fails it all the same.
+    const RunResult refused =
+        RunCli({"wav", (dir / "bad" / "t.sac").string(), "--rate", "8000", "--filter",
+                "lowpass:100", "--output-dir", (dir / "direct").string()});
+    EXPECT_EQ(refused.status, 1) << refused.out;
     EXPECT_EQ(ReadFileBytes(dir / "direct" / "t.wav"), before);
 }
 

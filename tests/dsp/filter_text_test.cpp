@@ -262,7 +262,7 @@ TEST(TraceFilter, StreamedAndWholeAgree) {
             // twice over, and after a step back.
             trace::LoadedTrace trace;
             trace.samples = std::make_shared<MemorySampleSource>(samples);
-            const trace::LoadedTrace viewed = StreamedCausalTrace(trace, filter, Progress{});
+            const trace::LoadedTrace viewed = FilteredForReading(trace, filter, Progress{});
             const std::vector<float> single = ToSingle(expected);
             std::vector<float> read(single.size());
             const std::size_t stretches[] = {1, kStreamBlock - 2, 5, kStreamBlock, 999};
