@@ -16,6 +16,8 @@
 #include <cmath>
 #include <string>
 
+#include "common/user_error.h"
+
 namespace tremorline::app {
 namespace {
 
@@ -179,9 +181,7 @@ std::optional<dsp::FilterRequest> CustomFilterDialog::Request() {
     }
     const dsp::FilterTextReading reading = dsp::ReadFilterText(text);
     if (!reading.request) {
-        QString problem = FromUtf8(reading.problem + ".");
-        problem[0] = problem[0].toUpper();
-        lblProblem->setText(problem);
+        lblProblem->setText(FromUtf8(AsSentence(reading.problem + ".")));
         return std::nullopt;
     }
     lblProblem->clear();

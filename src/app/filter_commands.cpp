@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/filter_commands.h"
 
-#include <cctype>
 #include <utility>
 
 #include "app/command_guard.h"
@@ -13,16 +12,6 @@
 
 namespace tremorline::app {
 namespace {
-
-// The filter's own texts follow a file name in the batch tool ("FILE:
-// cannot filter: ..."); in a message box or on the status line they start a
-// sentence.
-std::string AsSentence(std::string text) {
-    if (!text.empty()) {
-        text.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(text.front())));
-    }
-    return text;
-}
 
 bool SoundOfLoadedTrace(const AppState& state) {
     return state.trace && SoundIsOf(state, *state.trace);
@@ -55,8 +44,8 @@ FilteredView FilteredFor(AppState& state, WindowOps& window,
     if (kept.filtered && SameTrace(kept.source, trace) && kept.filter == filter) {
         return {kept.filtered, kept.description, kept.note};
     }
-    // The samples filtered before go first, so that a long trace is never
-    // held filtered twice.
+    // The samples filtered before go first: only the waveform window's
+    // drawing, if any, still holds them while the new ones are made.
     state.filtered = {};
     if (filter.request.kind == dsp::FilterKind::Audible && !filter.rate) {
         throw UserError(
@@ -112,12 +101,8 @@ bool ChooseFilter(AppState& state, WindowOps& window, const dsp::FilterRequest& 
     });
 }
 
-void RenewFilteredSound(AppState& state, WindowOps& window, std::int32_t rate) {
-    const AppliedFilter applied = ApplyingFilter(state.filter, rate);
-    if (!SoundOfLoadedTrace(state) || state.sound_filter == applied) {
-        return;
-    }
-    const FilteredView view = FilteredFor(state, window, state.trace, applied);
+void MakeSoundOf(AppState& state, WindowOps& window, const FilteredView& view,
+                 const AppliedFilter& applied) {
     sound::BuiltSound built;
     window.RunLong("Setting up the sound", [&](const Progress& progress) {
         built = sound::BuildSound(*view.trace, state.SoundState.WaveHeader, {}, progress);
@@ -126,6 +111,15 @@ void RenewFilteredSound(AppState& state, WindowOps& window, std::int32_t rate) {
     state.SoundState.WaveData = std::move(built.wave_data);
     state.SoundState.WaveHeader = built.header;
     state.sound_filter = applied;
+}
+
+void RenewFilteredSound(AppState& state, WindowOps& window, std::int32_t rate) {
+    const AppliedFilter applied = ApplyingFilter(state.filter, rate);
+    if (!SoundOfLoadedTrace(state) || state.sound_filter == applied) {
+        return;
+    }
+    const FilteredView view = FilteredFor(state, window, state.trace, applied);
+    MakeSoundOf(state, window, view, applied);
     if (!view.note.empty()) {
         window.ShowStatus(FilterStatusText(view));
     }

@@ -51,10 +51,19 @@ std::string FilterStatusText(const FilteredView& view);
 
 // Chooses `request` in the Sound Box: with a trace loaded it is filtered
 // first, and a filter the trace cannot take is refused with a message; a
-// refused or cancelled choice changes nothing and returns false. A chosen
+// refused or cancelled choice leaves the filter in use as it was (only the
+// kept filtering is dropped, to be made again when needed) and returns
+// false. A chosen
 // filter is named on the status line, with what was changed to fit the
 // trace (a band reaching the Nyquist frequency becomes a high-pass).
 bool ChooseFilter(AppState& state, WindowOps& window, const dsp::FilterRequest& request);
+
+// Makes the sound of `view`, a trace seen through `applied`, the sound set
+// up, without the set-up's messages: its levels, audio samples and header
+// (keeping the header's rate), as a long step. Throws Cancelled when the user
+// cancels, changing nothing; UserError when the trace gives no sound.
+void MakeSoundOf(AppState& state, WindowOps& window, const FilteredView& view,
+                 const AppliedFilter& applied);
 
 // Before a sound of the loaded trace is played or saved at `rate`: when the
 // audio samples set up were made with another filter than applies now (the

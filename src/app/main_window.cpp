@@ -111,7 +111,6 @@ void Form1::BuildControls() {
 
     Frame1 = new SoundBox(state_, *this, client_);
     connect(Frame1, &SoundBox::soundChanged, this, &Form1::FollowSound);
-    connect(Frame1, &SoundBox::soundChanged, this, &Form1::FollowFilter);
     connect(Frame1, &SoundBox::filterChanged, this, &Form1::FollowFilter);
 
     PlaceControls();
@@ -250,11 +249,14 @@ void Form1::FollowFilter() {
         return;
     }
     FilteredView view{state_.trace, {}, {}};
+    std::optional<AppliedFilter> drawn_filter = applied;
     if (!RunCommand(*this, [&] { view = FilteredFor(state_, *this, state_.trace, applied); })) {
-        // Told once; the samples as recorded are drawn, and the heading says so.
+        // Told once; the samples as recorded are drawn, the heading says so,
+        // and choosing the filter again tries again.
         view = {state_.trace, "not filtered", {}};
+        drawn_filter.reset();
     }
-    WaveformWindow::DrawnSamples drawn{view.trace, view.description, applied};
+    WaveformWindow::DrawnSamples drawn{view.trace, view.description, drawn_filter};
     if (new_trace) {
         waveform_->ShowTrace(state_.trace, std::move(drawn));
         FollowSound();

@@ -11,6 +11,7 @@
 #include "app/command_guard.h"
 #include "app/filter_chooser.h"
 #include "app/filter_commands.h"
+#include "app/long_step.h"
 #include "app/span_play.h"
 #include "app/twips.h"
 #include "app/user_dialogs.h"
@@ -145,10 +146,15 @@ void SoundBox::Command1_Click() {
 
 void SoundBox::PlaySound_Click() {
     loop_.reset();
+    const AppliedFilter before = state_.sound_filter;
     if (std::optional<StartedSound> started = app::PlaySound(state_, window_, player_)) {
         started_ = std::move(started);
     }
     emit soundChanged();
+    if (state_.sound_filter != before) {
+        // The audible band followed a new rate: the drawing follows it.
+        emit filterChanged();
+    }
     ShowSoundState();
 }
 
@@ -164,11 +170,12 @@ void SoundBox::SaveWAVE_Click() {
 }
 
 void SoundBox::Filter_Picked(const dsp::FilterRequest& request) {
-    const bool changed = request != state_.filter;
     ChooseFilter(state_, window_, request);
     // A refused or cancelled choice puts the filter in use back.
     cmdFilter->Show(state_.filter);
-    if (changed && state_.filter == request) {
+    if (state_.filter == request) {
+        // Also for the filter already chosen: a drawing it could not be
+        // applied to (a cancel) is tried again.
         emit filterChanged();
     }
 }
@@ -219,8 +226,9 @@ void SoundBox::PlaySpan(const std::shared_ptr<const trace::LoadedTrace>& trace,
         return;
     }
     bool started = false;
+    const AppliedFilter before = state_.sound_filter;
     RunCommand(window_, [&] {
-        const sound::PlayedSound played = app::PlaySpan(state_, window_, player_, *trace, span);
+        const sound::PlayedSound played = app::PlaySpan(state_, window_, player_, trace, span);
         started_ = StartedSound{played, trace, trace->title, span.first};
         started = true;
     });
@@ -228,6 +236,9 @@ void SoundBox::PlaySpan(const std::shared_ptr<const trace::LoadedTrace>& trace,
         loop_ = Loop{trace, span};
     }
     emit soundChanged();
+    if (state_.sound_filter != before) {
+        emit filterChanged();
+    }
     ShowSoundState();
 }
 
@@ -252,9 +263,9 @@ std::optional<std::int32_t> SoundBox::SoundRate() const {
     return SoundBoxRate(window_, state_.trace ? state_.trace->info.DELTA : 0.0f);
 }
 
-void SoundBox::RunExport(const std::string& title,
+void SoundBox::RunExport(QWidget* over, const std::string& title,
                          const std::function<void(const Progress&)>& work) {
-    window_.RunLong(title, work);
+    RunLongStep(over, FromLocal(title), work);
 }
 
 }  // namespace tremorline::app

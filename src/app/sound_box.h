@@ -63,7 +63,7 @@ class SoundBox : public QGroupBox, public WaveformHost {
     void StopPlaying() override;
     bool IsPlaying() const override;
     std::optional<std::int32_t> SoundRate() const override;
-    void RunExport(const std::string& title,
+    void RunExport(QWidget* over, const std::string& title,
                    const std::function<void(const Progress&)>& work) override;
 
   public slots:

@@ -33,7 +33,9 @@ bool SoundIsOf(const AppState& state, const trace::LoadedTrace& trace) {
 }
 
 sound::PlayedSound PlaySpan(AppState& state, WindowOps& window, SoundPlayer& player,
-                            const trace::LoadedTrace& trace, trace::SampleSpan span) {
+                            const std::shared_ptr<const trace::LoadedTrace>& held,
+                            trace::SampleSpan span) {
+    const trace::LoadedTrace& trace = *held;
     const std::optional<std::int32_t> rate = SoundBoxRate(window, trace.info.DELTA);
     if (!rate) {
         throw UserError(
@@ -44,20 +46,10 @@ sound::PlayedSound PlaySpan(AppState& state, WindowOps& window, SoundPlayer& pla
     if (!SoundIsOf(state, trace) || state.sound_filter != applied) {
         // Filters (once for the trace and filter), reads and scales every
         // sample: long for a long trace.
-        const std::shared_ptr<const trace::LoadedTrace> held =
-            state.trace.get() == &trace ? state.trace
-                                        : std::make_shared<const trace::LoadedTrace>(trace);
-        const FilteredView sounded = FilteredFor(state, window, held, applied);
-        sound::BuiltSound built;
-        window.RunLong("Setting up the sound", [&](const Progress&) {
-            built = sound::BuildSound(*sounded.trace, state.SoundState.WaveHeader);
-        });
-        state.SoundState.SoundLevels = built.levels;
-        state.SoundState.WaveData = std::move(built.wave_data);
-        state.SoundState.WaveHeader = built.header;
+        MakeSoundOf(state, window, FilteredFor(state, window, held, applied), applied);
         state.SoundState.TraceFileTitle = trace.title;
         state.SoundState.TraceInfo = trace.info;
-        state.sound_filter = applied;
+        state.sound_trace = held;
         window.SetEnabled(Control::PlaySound, true);
     }
     const std::vector<std::int16_t>& audio = state.SoundState.WaveData;

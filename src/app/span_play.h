@@ -6,6 +6,7 @@
 // player through WindowOps and SoundPlayer.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "app/app_state.h"
@@ -30,6 +31,7 @@ bool SoundIsOf(const AppState& state, const trace::LoadedTrace& trace);
 // a span sounds as it does within the whole. Returns what the position line
 // needs. Throws UserError when there is no rate or no sound.
 sound::PlayedSound PlaySpan(AppState& state, WindowOps& window, SoundPlayer& player,
-                            const trace::LoadedTrace& trace, trace::SampleSpan span);
+                            const std::shared_ptr<const trace::LoadedTrace>& trace,
+                            trace::SampleSpan span);
 
 }  // namespace tremorline::app

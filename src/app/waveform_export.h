@@ -2,10 +2,10 @@
 #pragma once
 
 // What the waveform window exports of a span or of its view: the span's
-// sound, its samples as a SAC file, the view's picture. Each writes its file whole or not at all
-// and throws UserError, with a sentence for the user, when it cannot. The
-// sound and the samples report to a Progress, whose stop throws Cancelled
-// and leaves no file.
+// sound, its samples as a SAC file, the view's picture. Each writes its file
+// whole or not at all and throws UserError, with a sentence for the user,
+// when it cannot. The sound and the samples report to a Progress, whose stop
+// throws Cancelled and leaves no file.
 
 #include <QSize>
 #include <cstdint>

@@ -14,6 +14,8 @@
 
 #include "common/progress.h"
 
+class QWidget;
+
 #include "trace/loaded_trace.h"
 #include "trace/span.h"
 
@@ -33,10 +35,10 @@ class WaveformHost {
     // The rate a span's WAVE file gets: the Sound Box's, or the recommended
     // one. Nothing when neither can be had.
     virtual std::optional<std::int32_t> SoundRate() const = 0;
-    // Runs an export's work, which may be long for a long span: the main
-    // window runs it off the window's thread with progress and Cancel
-    // (a cancel throws Cancelled here). Without a main window it simply runs.
-    virtual void RunExport(const std::string& /*title*/,
+    // Runs an export's work, which may be long for a long span, off the
+    // window's thread with a progress bar and Cancel over `over` (a cancel
+    // throws Cancelled here). Without a main window it simply runs.
+    virtual void RunExport(QWidget* /*over*/, const std::string& /*title*/,
                            const std::function<void(const Progress&)>& work) {
         work(Progress());
     }

@@ -623,7 +623,7 @@ std::optional<std::filesystem::path> WaveformWindow::ChooseExportFile(const QStr
 }
 
 void WaveformWindow::ShowExportProblem(const std::string& problem) {
-    QMessageBox::warning(this, "Tremorline", FromUtf8(problem));
+    QMessageBox::warning(this, "Tremorline", FromUtf8(AsSentence(problem)));
 }
 
 trace::SampleSpan WaveformWindow::ExportedSpan() const {
@@ -634,7 +634,7 @@ void WaveformWindow::RunExport(const std::string& title,
                                const std::function<void(const Progress&)>& work) {
     try {
         if (host_ != nullptr) {
-            host_->RunExport(title, work);
+            host_->RunExport(this, title, work);
         } else {
             work(Progress());
         }

@@ -72,7 +72,9 @@ class WaveformWindow : public QWidget {
     struct DrawnSamples {
         std::shared_ptr<const trace::LoadedTrace> trace;  // null: the trace itself
         std::string filter_name;                          // "band-pass 1-10 Hz, ..."
-        AppliedFilter filter;
+        // The filter the samples went through; nothing when the one chosen
+        // could not be applied (refused or cancelled), so it is tried again.
+        std::optional<AppliedFilter> filter;
     };
 
     // Shows `trace`, whole, from scratch, drawing `drawn`: any summary still
@@ -85,7 +87,7 @@ class WaveformWindow : public QWidget {
     void ShowDrawn(DrawnSamples drawn);
     // The samples drawn, the filter they went through, and the heading.
     const std::shared_ptr<const trace::LoadedTrace>& DrawnTrace() const { return drawn_; }
-    const AppliedFilter& DrawnFilter() const { return drawn_filter_; }
+    const std::optional<AppliedFilter>& DrawnFilter() const { return drawn_filter_; }
     QString Heading() const;
 
     // True once the summary of the shown trace is built.
@@ -193,7 +195,7 @@ class WaveformWindow : public QWidget {
     // What is drawn of trace_: its samples through the filter in use.
     std::shared_ptr<const trace::LoadedTrace> drawn_;
     std::string filter_name_;
-    AppliedFilter drawn_filter_;
+    std::optional<AppliedFilter> drawn_filter_;
     // Set while the summary of other samples of the same trace is built:
     // the view stays where it was.
     bool keep_view_ = false;

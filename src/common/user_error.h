@@ -24,4 +24,14 @@ inline std::string FailureReason(const std::exception& failure) {
     return failure.what();
 }
 
+// `text` starting with a capital letter. The core's reasons follow a file
+// name in the batch tool ("FILE: cannot filter: ..."); in a message box or
+// on the status line they start a sentence.
+inline std::string AsSentence(std::string text) {
+    if (!text.empty() && text.front() >= 'a' && text.front() <= 'z') {
+        text.front() = static_cast<char>(text.front() - 'a' + 'A');
+    }
+    return text;
+}
+
 }  // namespace tremorline

@@ -199,6 +199,30 @@ class FilterChooserTest : public QObject {
         QTRY_VERIFY(waveform.SummaryReady());
     }
 
+    // The audible band follows the rate typed at Play: a rate that puts it
+    // past the Nyquist frequency is refused once, the sound set up stays,
+    // and the waveform keeps the band it was drawn with.
+    void anAudibleBandTheRateRefusesIsSaidOnce() {
+        const auto path = WriteTrace(dir_, "quake.SAC", 0.01f);
+        Form1 window;
+        window.StartUp(path.string());
+        WaveformWindow& waveform = OpenWaveform(window);
+        ModalAnswerer answerer;
+        Find<QAction>(window, "mnuFilter_audible")->trigger();
+        QTest::mouseClick(Find<QPushButton>(window, "Command1"), Qt::LeftButton);
+        const QString drawn = waveform.Heading();
+        QVERIFY2(drawn.startsWith("quake.SAC  (band-pass"), qPrintable(drawn));
+        const qsizetype before = answerer.messages.size();
+        // Sped up 0.4 times, 20 Hz of sound is 50 Hz of trace: Nyquist.
+        Find<QComboBox>(window, "Combo1")->setEditText("40");
+        QTest::mouseClick(Find<QPushButton>(window, "PlaySound"), Qt::LeftButton);
+        QCOMPARE(answerer.messages.size(), before + 1);
+        QVERIFY2(answerer.messages.last().contains("Nyquist"),
+                 qPrintable(answerer.messages.last()));
+        QCOMPARE(waveform.Heading(), drawn);
+        QVERIFY(Find<QPushButton>(window, "PlaySound")->isEnabled());
+    }
+
     // Custom… asks for the kind, corners, corner frequencies and zero
     // phase; a field that gives no filter keeps the dialog open with the
     // reason; the choice is kept for the next run, and a cancelled dialog

@@ -140,7 +140,7 @@ TEST_F(FilterCommands, LaterChoicesAndNewTracesAreNeverStale) {
     ASSERT_TRUE(ChooseFilter(state_, window_, Preset("microseism-cut")));
     PlayAt("8000");
     EXPECT_EQ(*player_.played.back(), CoreImage(Preset("microseism-cut"), 8000));
-    const sound::PlayedSound played = PlaySpan(state_, window_, player_, *state_.trace, {0, 3000});
+    const sound::PlayedSound played = PlaySpan(state_, window_, player_, state_.trace, {0, 3000});
     EXPECT_EQ(played.sample_count, 3000u);
     EXPECT_EQ(*player_.played.back(), CoreImage(Preset("microseism-cut"), 8000));
     EXPECT_EQ(Count(window_.long_work, "Filtering"), 1);

@@ -429,7 +429,7 @@ TEST_F(SoundCommands, ASpanPlaysItsOwnSamplesAtTheSoundBoxRate) {
     Load(samples);
     const trace::SampleSpan span{200, 300};
 
-    const sound::PlayedSound played = PlaySpan(state_, window_, player_, *state_.trace, span);
+    const sound::PlayedSound played = PlaySpan(state_, window_, player_, state_.trace, span);
     EXPECT_TRUE(window_.messages.empty());  // set up without its messages
     ASSERT_EQ(player_.played.size(), 1u);
     const std::vector<unsigned char>& image = *player_.played.back();
@@ -450,12 +450,12 @@ TEST_F(SoundCommands, ASpanPlaysItsOwnSamplesAtTheSoundBoxRate) {
 
     window_.combo1 = "8000";                // the Sound Box's own rate; nothing is set up again
     state_.SoundState.WaveData[0] = 12345;  // a set-up would build it afresh
-    PlaySpan(state_, window_, player_, *state_.trace, {0, 1000});
+    PlaySpan(state_, window_, player_, state_.trace, {0, 1000});
     EXPECT_EQ(RateIn(*player_.played.back()), 8000);
     EXPECT_EQ(player_.played.back()->size(), sound::kWaveHeaderSize + 2000);
     EXPECT_EQ(LoadLE16(player_.played.back()->data() + sound::kWaveHeaderSize), 12345);
 
-    EXPECT_THROW(PlaySpan(state_, window_, player_, *state_.trace, {900, 101}), UserError);
+    EXPECT_THROW(PlaySpan(state_, window_, player_, state_.trace, {900, 101}), UserError);
 }
 
 }  // namespace

@@ -134,7 +134,7 @@ struct FakeHost : tremorline::app::WaveformHost {
     // as if the user pressed Cancel at once.
     std::vector<std::string> exports;
     bool cancel = false;
-    void RunExport(const std::string& title,
+    void RunExport(QWidget*, const std::string& title,
                    const std::function<void(const tremorline::Progress&)>& work) override {
         exports.push_back(title);
         std::stop_source stop;
@@ -442,7 +442,7 @@ class WaveformWindowTest : public QObject {
         window.ShowDrawn({std::make_shared<const trace::LoadedTrace>(
                               tremorline::dsp::FilteredTrace(*loaded, filter, {})),
                           filter.Description(),
-                          {local, std::nullopt}});
+                          tremorline::app::AppliedFilter{local, std::nullopt}});
         QTRY_VERIFY(window.SummaryReady());
         QCOMPARE(window.Selection(), std::optional<trace::SampleSpan>(span));
         target = dir / "filtered.sac";
