@@ -4,8 +4,8 @@
 # phase) against SciPy doing the same filtering (numpy.fromfile, sosfilt
 # forward and over the reversed result, written), side by side on one
 # big-endian trace of 100 million samples at 100 samples a second; then the
-# causal filter, which streams, in sac and in wav. Not a test: run it by hand on a quiet
-# machine.
+# causal filter, which streams, in sac and in wav. Not a test: run it by
+# hand on a quiet machine.
 #
 #   bench/bench_filter.sh [SAMPLES] [RUNS]
 #
