@@ -27,6 +27,7 @@
 #include "dsp/filtered_trace.h"
 #include "sound/make_sound.h"
 #include "sound/wave_image.h"
+#include "support/find_child.h"
 #include "support/sac_builder.h"
 #include "support/scratch_settings.h"
 #include "support/temp_dir.h"
@@ -35,6 +36,7 @@
 using tremorline::app::CustomFilterDialog;
 using tremorline::app::Form1;
 using tremorline::app::WaveformWindow;
+using tremorline::testing::Find;
 using tremorline::testing::SacBuilder;
 using tremorline::testing::TempDir;
 namespace dsp = tremorline::dsp;
@@ -70,15 +72,6 @@ class ModalAnswerer {
     std::function<void(CustomFilterDialog&)> script_;
     QTimer timer_;
 };
-
-template <typename T>
-T* Find(QObject& parent, const char* name) {
-    T* found = parent.findChild<T*>(name);
-    if (found == nullptr) {
-        qFatal("no object named %s", name);
-    }
-    return found;
-}
 
 // Drift at 0.2 Hz, 5 Hz signal and 30 Hz hum, every `delta` seconds.
 std::filesystem::path WriteTrace(const TempDir& dir, const char* name, float delta,

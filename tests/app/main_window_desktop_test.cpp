@@ -31,11 +31,13 @@
 #include "app/twips.h"
 #include "common/progress.h"
 #include "sac/sac_header.h"
+#include "support/find_child.h"
 #include "support/sac_builder.h"
 #include "support/scratch_settings.h"
 
 using tremorline::app::Form1;
 using tremorline::app::Twips;
+using tremorline::testing::Find;
 using tremorline::testing::SacBuilder;
 
 namespace {
@@ -67,14 +69,6 @@ class MainWindowDesktopTest : public QObject {
   private:
     tremorline::testing::ScratchSettings settings_{"main_window_desktop_test"};
 
-    template <typename T = QWidget>
-    static T* Find(const QObject& parent, const char* name) {
-        T* found = parent.findChild<T*>(name);
-        if (found == nullptr) {
-            qFatal("no control named %s", name);
-        }
-        return found;
-    }
     static QString Text1(const Form1& window) {
         return Find<QPlainTextEdit>(window, "Text1")->toPlainText();
     }

@@ -17,9 +17,11 @@
 #include <QtTest>
 
 #include "app/main_window.h"
+#include "support/find_child.h"
 #include "support/scratch_settings.h"
 
 using tremorline::app::Form1;
+using tremorline::testing::Find;
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -30,14 +32,6 @@ class MainWindowTest : public QObject {
     }
     // The shared real SAC files may be absent; the cases on them skip then.
     static bool HaveRealFiles() { return QFile::exists(TestFile("test.sac")); }
-    template <typename T>
-    static T* Find(Form1& window, const char* name) {
-        T* found = window.findChild<T*>(name);
-        if (found == nullptr) {
-            qFatal("no control named %s", name);
-        }
-        return found;
-    }
     static bool Enabled(Form1& window, const char* name) {
         if (auto* action = window.findChild<QAction*>(name)) {
             return action->isEnabled();

@@ -16,10 +16,12 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "support/find_child.h"
 #include "support/sac_builder.h"
 #include "support/scratch_settings.h"
 
 using tremorline::app::Form1;
+using tremorline::testing::Find;
 
 namespace {
 
@@ -39,15 +41,6 @@ class MessageCloser {
   private:
     QTimer timer_;
 };
-
-template <typename T>
-T* Find(Form1& window, const char* name) {
-    T* found = window.findChild<T*>(name);
-    if (found == nullptr) {
-        qFatal("no control named %s", name);
-    }
-    return found;
-}
 
 }  // namespace
 
