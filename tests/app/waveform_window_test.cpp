@@ -145,6 +145,20 @@ struct FakeHost : tremorline::app::WaveformHost {
     }
 };
 
+// A waveform window of 800 x 300 on show, played through a FakeHost, its
+// summary of trace.sac (10 000 samples) on its way.
+struct HostedWindow {
+    HostedWindow() : window(player, nullptr, &host) {
+        window.resize(800, 300);
+        window.show();
+        window.ShowTrace(Load(WriteTrace(dir, "trace.sac", 10'000)));
+    }
+    TempDir dir;
+    FakePlayer player;
+    FakeHost host;
+    WaveformWindow window;
+};
+
 // Word `index` of a little-endian SAC file's bytes.
 std::uint32_t Word(const std::vector<unsigned char>& bytes, std::size_t index) {
     return tremorline::LoadLE32(bytes.data() + 4 * index);
@@ -297,13 +311,10 @@ class WaveformWindowTest : public QObject {
     // selection; Space while playing and Escape stop. A new trace forgets
     // both.
     void selectionAndKeysPlayTheRightSamples() {
-        TempDir dir;
-        FakePlayer player;
-        FakeHost host;
-        WaveformWindow window(player, nullptr, &host);
-        window.resize(800, 300);
-        window.show();
-        window.ShowTrace(Load(WriteTrace(dir, "trace.sac", 10'000)));
+        HostedWindow hosted;
+        TempDir& dir = hosted.dir;
+        FakeHost& host = hosted.host;
+        WaveformWindow& window = hosted.window;
         QTRY_VERIFY(window.SummaryReady());
         const QSize canvas = window.CanvasSize();
         const QRect area = tremorline::plot::PlotArea(canvas);
@@ -361,13 +372,10 @@ class WaveformWindowTest : public QObject {
     // SAC file of them, under a name after the trace and the span; the view
     // as a picture.
     void exportsTheSelectionAndTheView() {
-        TempDir dir;
-        FakePlayer player;
-        FakeHost host;
-        WaveformWindow window(player, nullptr, &host);
-        window.resize(800, 300);
-        window.show();
-        window.ShowTrace(Load(WriteTrace(dir, "trace.sac", 10'000)));
+        HostedWindow hosted;
+        TempDir& dir = hosted.dir;
+        FakeHost& host = hosted.host;
+        WaveformWindow& window = hosted.window;
         QTRY_VERIFY(window.SummaryReady());
         const QSize canvas = window.CanvasSize();
         const QRect area = tremorline::plot::PlotArea(canvas);
